@@ -1,0 +1,19 @@
+# Cross build for Windows (i686) with the mingw-w64 posix-thread compilers.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+
+set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Executables run through the 32-bit Wine loader.
+find_program(KQVT_WINE NAMES wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(KQVT_WINE NAMES wine)
+set(KQVT_WINEARCH win32)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${KQVT_WINE})

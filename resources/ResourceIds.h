@@ -1,0 +1,11 @@
+#pragma once
+
+// Icons
+#define IDI_APPLICATION_LOG 101
+#define IDI_KIND_ERROR 103
+#define IDI_KIND_NOTICE 104
+#define IDI_KIND_ABORTED 105
+#define IDI_KIND_COMPLETED 106
+#define IDI_KIND_DEVIATIONS 107
+#define IDI_STEP_UP 108
+#define IDI_STEP_DOWN 109

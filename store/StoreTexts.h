@@ -1,0 +1,12 @@
+#pragma once
+
+// Texts that the log store writes into the log file itself.
+constexpr const char* kNoticeTitleNotStored = "印刷ログなし";
+constexpr const char* kNoticeMessageNotStored =
+    "この印刷ログはデータが正しく保存されていないため表示できません。";
+constexpr const char* kNoticeTitleSwitched = "印刷ログ切替え";
+constexpr const char* kNoticeMessageSwitched =
+    "印刷ログファイルが正しくないため印刷ログファイルを切替えました。";
+
+constexpr const char* kLogFileDefaultName = "KQVTPRT2.LOG";
+constexpr const char* kLogBackupName = "KqvtPrtLog2#01.bak";
