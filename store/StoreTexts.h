@@ -10,3 +10,6 @@ constexpr const char* kNoticeMessageSwitched =
 
 constexpr const char* kLogFileDefaultName = "KQVTPRT2.LOG";
 constexpr const char* kLogBackupName = "KqvtPrtLog2#01.bak";
+
+// Where the printing side leaves pending records, one binary value each.
+constexpr const char* kPendingRecordKey = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log";

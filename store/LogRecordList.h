@@ -1,0 +1,48 @@
+#pragma once
+#include <cstddef>
+
+#include "presentation/LogRecordView.h"
+
+// States of a row, set by the load and applied by the list window.
+enum RowState : int {
+    ROW_CURRENT = 1,
+    ROW_NEW = 2,
+    ROW_GONE = 3,
+    ROW_CHANGED = 4,
+    ROW_HIDDEN = 5,
+};
+
+struct LogRecordNode {
+    LogRecordNode* next = nullptr;
+    LogRecordView view;
+    // Chain of gone rows with the same match key, used only during a load.
+    LogRecordNode* matchNext = nullptr;
+};
+
+// The rows of the log in file order: a singly linked list behind a sentinel head, with
+// the link field of the last node kept for constant-time appends.
+class LogRecordList {
+public:
+    LogRecordList() = default;
+    virtual ~LogRecordList();
+    LogRecordList(const LogRecordList&) = delete;
+    LogRecordList& operator=(const LogRecordList&) = delete;
+
+    virtual void clear();
+
+    // A new row at the end, taking the view's record and state; null without memory.
+    LogRecordNode* append(const LogRecordView& view);
+    // Removes and frees every row in ROW_GONE, keeping the order of the others.
+    void removeGone();
+
+    LogRecordNode* first() const { return head_.next; }
+    size_t count() const { return count_; }
+
+private:
+    struct Head {
+        LogRecordNode* next = nullptr;
+    };
+    Head head_;
+    size_t count_ = 0;
+    LogRecordNode** lastLink_ = &head_.next;
+};

@@ -1,0 +1,203 @@
+// Benchmark of the log store: intake with and without dropping, first load and a reload
+// that finds one new record, for a full 1000 KB and a full 32000 KB log. Every figure is
+// also given as a ratio to the floor: reading and parsing the file once. For comparison the
+// intake is also timed with the straightforward walk that rewrites every kept record.
+//
+//   bench_store [folder]      (default: the temporary folder)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "presentation/LogRecordView.h"
+#include "services/ScopedHandle.h"
+#include "store/LogWriter.h"
+#include "store/PrintLogStore.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+double nowMs() {
+    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
+}
+
+Bytes makeRecord(uint32_t job, int kind) {
+    LogRecord fixed;
+    std::memset(&fixed, 0, sizeof fixed);
+    ::GetLocalTime(&fixed.eventTime);
+    fixed.eventTime.wMilliseconds = WORD(job % 1000);
+    fixed.eventKind = kind;
+    fixed.errorCode = kind == 3 ? 301 : 0;
+    fixed.jobId = job;
+    fixed.pagesPrinted = fixed.totalPages = fixed.sheetsPrinted = 3;
+    fixed.copiesPrinted = fixed.copiesRequested = 1;
+    fixed.monoPages = 3;
+    fixed.colourPages = 0;
+    char document[64];
+    std::snprintf(document, sizeof document, "document-%06u.docx", job);
+    const char* strings[kRecordStringCount] = {"NORVALE QV-2810 PCL", "PC-SALES-01", document, "tanaka",
+                                               "key", "", "", "printer message text"};
+    ByteBuffer b;
+    buildRecord(fixed, strings, b);
+    return Bytes(b.data(), b.data() + b.size());
+}
+
+// A log filled close to maxKb with records of about 250 bytes.
+Bytes makeFullLog(uint32_t maxKb, uint32_t& firstJob) {
+    LogFileHeader h;
+    makeFreshHeader(h, maxKb);
+    Bytes file(reinterpret_cast<uint8_t*>(&h), reinterpret_cast<uint8_t*>(&h) + sizeof h);
+    uint32_t job = 1, last = 0;
+    for (;;) {
+        Bytes r = makeRecord(job, job % 7 == 0 ? 3 : 0);
+        if (file.size() + r.size() > size_t(maxKb) * 1024) break;
+        last = uint32_t(file.size());
+        file.insert(file.end(), r.begin(), r.end());
+        ++job;
+    }
+    LogFileHeader* hp = reinterpret_cast<LogFileHeader*>(file.data());
+    hp->usedSize = hp->appendOffset = hp->tailOffset = uint32_t(file.size());
+    hp->lastRecordOffset = last;
+    firstJob = job;
+    return file;
+}
+
+bool writeFile(const std::string& path, const Bytes& b) {
+    ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    DWORD n = 0;
+    return h.valid() && ::WriteFile(h.get(), b.data(), DWORD(b.size()), &n, NULL) && n == b.size();
+}
+
+// The straightforward walk: every kept record is read, checked and written back.
+int straightforwardWrite(HANDLE file, const Bytes& record, uint32_t maxKb) {
+    LogFileHeader header;
+    FileAccessor::readAt(file, 0, &header, sizeof header);
+    const int64_t M = int64_t(maxKb) * 1024, F = ::GetFileSize(file, NULL);
+    const uint32_t S = uint32_t(record.size());
+    int64_t excess = S + F - M, rp = 64, wp = 64;
+    uint8_t fixed[128];
+    while (excess > 0) {
+        if (FileAccessor::readAt(file, LONG(rp), fixed, 128) != 128) return 2;
+        uint32_t rs;
+        std::memcpy(&rs, fixed, 4);
+        excess -= rs;
+        rp += rs;
+    }
+    while (rp < F) {
+        if (FileAccessor::readAt(file, LONG(rp), fixed, 128) != 128) return 2;
+        uint32_t rs;
+        std::memcpy(&rs, fixed, 4);
+        Bytes e(rs);
+        if (FileAccessor::readAt(file, LONG(rp), e.data(), rs) != rs) return 2;
+        rp += rs;
+        FileAccessor::writeAt(file, LONG(wp), e.data(), rs);
+        wp += rs;
+    }
+    FileAccessor::cutAt(file, LONG(wp));
+    FileAccessor::writeAt(file, LONG(wp), record.data(), S);
+    header.usedSize = header.appendOffset = header.tailOffset = uint32_t(wp + S);
+    FileAccessor::writeAt(file, 0, &header, sizeof header);
+    return 0;
+}
+
+template <class F>
+double median(int runs, F f) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) times.push_back(f());
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void runFor(const std::string& folder, uint32_t maxKb, int runs) {
+    const std::string path = folder + "\\bench-" + std::to_string(maxKb) + ".log";
+    uint32_t job = 0;
+    const Bytes full = makeFullLog(maxKb, job);
+    size_t records = 0;
+    for (size_t at = 64; at < full.size(); at += reinterpret_cast<const LogRecord*>(full.data() + at)->recordSize) ++records;
+
+    // Floor: read the file once and parse every record.
+    writeFile(path, full);
+    double floor = median(runs, [&] {
+        double t0 = nowMs();
+        FileAccessor file;
+        file.setName(path.c_str(), FILE_SHARE_READ);
+        const uint8_t* data = file.readAll(0, 0);
+        size_t size = file.cacheSize();
+        for (size_t at = 64; data && at + 4 <= size;) {
+            LogRecordView view;
+            uint32_t n = view.parseRecord(data + at);
+            if (!n) break;
+            at += n;
+        }
+        return nowMs() - t0;
+    });
+
+    auto timedIntake = [&](uint32_t kb, bool straightforward) {
+        Bytes r = makeRecord(job++, 0);
+        ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
+        double t0 = nowMs();
+        if (straightforward) straightforwardWrite(h.get(), r, kb);
+        else writeLogFile(h.get(), r.data(), uint32_t(r.size()), kb);
+        return nowMs() - t0;
+    };
+    writeFile(path, full);
+    double dropping = median(runs, [&] { return timedIntake(maxKb, false); });
+    writeFile(path, full);
+    double droppingPlain = median(runs, [&] { return timedIntake(maxKb, true); });
+    writeFile(path, full);
+    double appending = median(runs, [&] { return timedIntake(maxKb * 2, false); });
+    writeFile(path, full);
+    double appendingPlain = median(runs, [&] { return timedIntake(maxKb * 2, true); });
+
+    writeFile(path, full);
+    double firstLoad = median(runs, [&] {
+        PrintLogStore store(path.c_str(), maxKb);
+        double t0 = nowMs();
+        store.load();
+        return nowMs() - t0;
+    });
+    PrintLogStore viewer(path.c_str(), maxKb * 2);
+    viewer.load();
+    double reload = median(runs, [&] {
+        for (LogRecordNode* n = viewer.firstNode(); n; n = n->next) n->view.rowState = ROW_CURRENT;
+        viewer.removeGoneRows();
+        Bytes r = makeRecord(job++, 0);
+        {
+            ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
+            writeLogFile(h.get(), r.data(), uint32_t(r.size()), maxKb * 2);
+        }
+        double t0 = nowMs();
+        viewer.load();
+        return nowMs() - t0;
+    });
+    ::DeleteFileA(path.c_str());
+
+    std::printf("\n%u KB log, %u records (median of %d runs)\n", maxKb, unsigned(records), runs);
+    std::printf("  %-40s %9.2f ms\n", "floor: read and parse once", floor);
+    auto line = [&](const char* what, double ms) { std::printf("  %-40s %9.2f ms  %6.2f x floor\n", what, ms, ms / floor); };
+    line("intake dropping records", dropping);
+    line("  straightforward walk", droppingPlain);
+    line("intake dropping none", appending);
+    line("  straightforward walk", appendingPlain);
+    line("first load", firstLoad);
+    line("reload finding one new record", reload);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string folder = argc > 1 ? argv[1] : temp;
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    runFor(folder, 1000, 9);
+    runFor(folder, 32000, 3);
+    return 0;
+}
