@@ -1,0 +1,21 @@
+#pragma once
+#include <windows.h>
+
+enum AppMode : int {
+    kModeView = 0,
+    kModeWriteError = 1,
+    kModeIntake = 2,
+};
+
+struct CommandLine {
+    int mode = kModeView;
+    const char* pendingName = nullptr;  // intake mode: the registry value to take in
+    int errorKind = 0;                  // write-error mode: the kind to report
+};
+
+// Reads arguments as the start-up code split them (quotes removed).
+CommandLine parseCommandLine(int argc, char** argv);
+
+// "AllView" under the PrtLog key: 1 when its REG_SZ text contains "Y" (double-byte
+// characters stepped over whole), 0 when it is missing, of another type or without "Y".
+DWORD readAllViewFlag();

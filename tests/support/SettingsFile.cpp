@@ -1,0 +1,46 @@
+#include "tests/support/SettingsFile.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "tests/support/TestEnvironment.h"
+
+std::string ScopedSettingsFile::path() {
+    char folder[MAX_PATH] = "";
+    ::SHGetSpecialFolderPathA(NULL, folder, CSIDL_COMMON_APPDATA, TRUE);
+    std::string base = std::string(folder) + "\\Norvale";
+    ::CreateDirectoryA(base.c_str(), NULL);
+    base += "\\Quillbridge2";
+    ::CreateDirectoryA(base.c_str(), NULL);
+    return base + "\\KQVTLGVW.ini";
+}
+
+ScopedSettingsFile::ScopedSettingsFile() {
+    existed_ = fileExists(path());
+    if (existed_) {
+        std::vector<unsigned char> bytes = readFileBytes(path());
+        saved_.assign(bytes.begin(), bytes.end());
+    }
+    remove();
+}
+
+ScopedSettingsFile::~ScopedSettingsFile() {
+    remove();
+    if (existed_) writeFileBytes(path(), saved_.data(), saved_.size());
+}
+
+void ScopedSettingsFile::set(const char* key, const std::string& value) {
+    ::WritePrivateProfileStringA("logviewer", key, value.c_str(), path().c_str());
+}
+
+std::string ScopedSettingsFile::get(const char* key) const {
+    char text[1024] = "";
+    ::GetPrivateProfileStringA("logviewer", key, "", text, sizeof text, path().c_str());
+    return text;
+}
+
+void ScopedSettingsFile::remove() {
+    ::WritePrivateProfileStringA(NULL, NULL, NULL, path().c_str());  // flush the profile cache
+    ::SetFileAttributesA(path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(path().c_str());
+}
