@@ -22,7 +22,7 @@ ScopedWineVersion::ScopedWineVersion(const std::string& exeName, const std::stri
 
 ScopedWineVersion::~ScopedWineVersion() { deleteRegistryTree(HKEY_CURRENT_USER, subKey_); }
 
-std::map<std::string, std::string> runPlatformProbe(const std::string& wineVersion) {
+std::map<std::string, std::string> runPlatformProbe(const std::string& wineVersion, bool settings) {
     std::map<std::string, std::string> values;
     ScopedWineVersion version(std::string(kProbeName) + ".exe", wineVersion);
     if (!version.ok()) return values;
@@ -30,7 +30,7 @@ std::map<std::string, std::string> runPlatformProbe(const std::string& wineVersi
     const std::string output = dir.file("probe.txt");
     ChildProcess child;
     DWORD exitCode = 1;
-    if (!startHelper(child, kProbeName, "\"" + output + "\"") || !child.wait(60000, &exitCode) || exitCode != 0)
+    if (!startHelper(child, kProbeName, "\"" + output + "\"" + (settings ? " settings" : "")) || !child.wait(60000, &exitCode) || exitCode != 0)
         return values;
     std::vector<unsigned char> bytes = readFileBytes(output);
     std::string text(bytes.begin(), bytes.end());

@@ -18,5 +18,6 @@ private:
 };
 
 // Runs tests/helpers/kqvt_platform_probe under the given Wine version ("winxp", "win7", ...)
-// and returns its "name=value" lines; empty when it could not run.
-std::map<std::string, std::string> runPlatformProbe(const std::string& wineVersion);
+// and returns its "name=value" lines; empty when it could not run. With `settings` it also
+// reports the default log paths and a settings load, which creates the settings folders.
+std::map<std::string, std::string> runPlatformProbe(const std::string& wineVersion, bool settings = false);
