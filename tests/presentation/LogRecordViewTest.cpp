@@ -63,6 +63,7 @@ TEST(LogRecordView, EveryKind) {
         {"started", RecordBuilder().kind(5), {"印刷開始", "印刷開始", "", 5, 106}, 5},
         {"kind 6", RecordBuilder().kind(6), {"??", "??", "", 0, 0}, 6},
         {"kind 77", RecordBuilder().kind(77).fallbackFlags(0x10002), {"??", "??", "", 0, 0}, 77},
+        {"kind -1", RecordBuilder().kind(-1), {"??", "??", "", 0, 0}, -1},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,24 +98,6 @@ TEST(LogRecordView, CountsAndDate) {
         EXPECT_STREQ(c.mono, view.monoPagesText);
         EXPECT_STREQ(c.colour, view.colourPagesText);
         EXPECT_STREQ("2026/04/01  09:05:07", view.dateText);
-    }
-}
-
-TEST(LogRecordView, TrayTextIsStoredForOrdinaryRecords) {
-    struct Case { uint32_t tray; uint32_t flags; const char* expected; } cases[] = {
-        {4, 0, "フェイスアップトレイ"},
-        {0x10004, 0, "拡張トレイ 4 - 0"},
-        {0x10505, 0, "拡張トレイ 5"},
-        {0x10203, 0, "拡張トレイ 3 - 2"},
-        {0x20505, 0, "不明"},
-        {0xFFFFFFFF, 0, "不明"},
-        {2, FLAG_NO_TRAY, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.expected);
-        LogRecordView view;
-        ASSERT_NE(0u, parse(view, RecordBuilder().tray(c.tray).flags(c.flags).build()));
-        EXPECT_STREQ(c.expected, view.trayText);
     }
 }
 

@@ -36,14 +36,6 @@ TEST(RecordTexts, ErrorTextInEveryMode) {
     }
 }
 
-TEST(RecordTexts, ErrorTextAppendsToTheBuffer) {
-    LogRecord r = RecordBuilder().kind(3).errorCode(301).errorDetail(2).fixed();
-    ByteString out;
-    out.assign(">");
-    ASSERT_TRUE(errorText(r, nullptr, kErrorTextDialog, out));
-    EXPECT_STREQ(">[0301-0002] ", out.c_str());
-}
-
 TEST(RecordTexts, DeviationNotesNeedReasonAndPresenceBit) {
     struct Case { uint32_t flags; std::string expected; } cases[] = {
         {0x00000000, ""},
@@ -138,23 +130,6 @@ TEST(RecordTexts, CutNeverSplitsADoubleByteCharacter) {
         std::memset(out, 'Z', sizeof out);
         copyTextCut(out, sizeof out, c.text.c_str());
         EXPECT_EQ(c.expected, out);
-    }
-}
-
-TEST(RecordTexts, KindNames) {
-    struct Case { int32_t kind; uint32_t flags; const char* expected; } cases[] = {
-        {0, 0, "印刷完了"}, {0, FLAG_SENT_ONLY, "送信完了"},
-        {1, 0, "印刷完了"}, {1, FLAG_SENT_ONLY, "送信完了"},
-        {2, 0, "印刷打ち切り"}, {2, FLAG_SENT_ONLY, "印刷打ち切り"},
-        {4, 0, "保留"}, {5, 0, "印刷開始"},
-        {6, 0, "??"}, {1000, 0, "??"}, {-1, 0, "??"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.kind);
-        LogRecord r = RecordBuilder().kind(c.kind).flags(c.flags).fixed();
-        char text[64];
-        kindName(r, text, sizeof text);
-        EXPECT_STREQ(c.expected, text);
     }
 }
 

@@ -10,7 +10,6 @@
 
 #include "services/AccessRights.h"
 #include "tests/support/PlatformProbe.h"
-#include "tests/support/TestEnvironment.h"
 
 namespace {
 
@@ -252,31 +251,6 @@ TEST(AccessRights, GrantEveryoneAccessFailsVisibly) {
     EXPECT_EQ(2u, readDacl(event).aces.size());
     ::CloseHandle(readOnly);
     ::CloseHandle(event);
-}
-
-TEST(AccessRights, GrantEveryoneAccessOpensANewFileToEveryone) {
-    TempDir dir;
-    const std::string path = dir.file("new.ini");
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_TRUE(file != INVALID_HANDLE_VALUE);
-    ASSERT_NE(0, grantEveryoneAccess(file, 0x1F01FF));
-    ::CloseHandle(file);
-    // Wine keeps no DACL of a file beyond its Unix mode bits, so it reads back an Everyone
-    // entry derived from them; that entry must now allow writing.
-    HANDLE reopened = ::CreateFileA(path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                                    0, NULL);
-    ASSERT_TRUE(reopened != INVALID_HANDLE_VALUE);
-    DaclView after = readDacl(reopened);
-    ::CloseHandle(reopened);
-    ASSERT_TRUE(after.present);
-    bool everyoneWrites = false;
-    for (size_t i = 0; i < after.aces.size(); ++i) {
-        if (after.everyone[i] && after.aces[i].Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
-            (after.aces[i].Mask & FILE_GENERIC_WRITE) == FILE_GENERIC_WRITE)
-            everyoneWrites = true;
-    }
-    EXPECT_TRUE(everyoneWrites);
 }
 
 }  // namespace
