@@ -113,7 +113,7 @@ const uint8_t* FileAccessor::readAll(DWORD offset, DWORD share) {
                 keepError();
                 return nullptr;
             }
-            DWORD got = readAt(file.get(), 0, fresh.data(), size);
+            DWORD got = readAtHandle(file.get(), 0, fresh.data(), size);
             if (got < size && !fresh.resize(got)) {
                 ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
                 keepError();
@@ -130,13 +130,13 @@ const uint8_t* FileAccessor::readAll(DWORD offset, DWORD share) {
 DWORD FileAccessor::writeAt(const void* data, DWORD length, DWORD offset, DWORD share) {
     ScopedHandle file(openForReadWrite(hasName() ? name() : NULL, share));
     if (!file.valid()) return 0;
-    return writeAt(file.get(), static_cast<LONG>(offset), data, length);
+    return writeAtHandle(file.get(), static_cast<LONG>(offset), data, length);
 }
 
 DWORD FileAccessor::append(const void* data, DWORD length, DWORD share) {
     ScopedHandle file(openForReadWrite(hasName() ? name() : NULL, share));
     if (!file.valid()) return 0;
-    return writeAt(file.get(), 0, data, length, FILE_END);
+    return writeAtHandle(file.get(), 0, data, length, FILE_END);
 }
 
 const char* FileAccessor::browse(HWND owner, const char* filter, const char* prompt, const char* initialName) {
@@ -193,21 +193,21 @@ bool seek(HANDLE file, LONG offset, DWORD origin) {
 }
 }  // namespace
 
-DWORD FileAccessor::readAt(HANDLE file, LONG offset, void* buffer, DWORD count, DWORD origin) {
+DWORD FileAccessor::readAtHandle(HANDLE file, LONG offset, void* buffer, DWORD count, DWORD origin) {
     if (!seek(file, offset, origin)) return 0;
     DWORD got = 0;
     if (!::ReadFile(file, buffer, count, &got, NULL)) return 0;
     return got;
 }
 
-DWORD FileAccessor::writeAt(HANDLE file, LONG offset, const void* data, DWORD count, DWORD origin) {
+DWORD FileAccessor::writeAtHandle(HANDLE file, LONG offset, const void* data, DWORD count, DWORD origin) {
     if (!seek(file, offset, origin)) return 0;
     DWORD written = 0;
     if (!::WriteFile(file, data, count, &written, NULL)) return 0;
     return written;
 }
 
-BOOL FileAccessor::cutAt(HANDLE file, LONG offset, DWORD origin) {
+BOOL FileAccessor::cutAtHandle(HANDLE file, LONG offset, DWORD origin) {
     if (!seek(file, offset, origin)) return FALSE;
     return ::SetEndOfFile(file);
 }

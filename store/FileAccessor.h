@@ -51,9 +51,9 @@ public:
     VerifyResult verify();
 
     // Positioned helpers on a handle the caller holds.
-    static DWORD readAt(HANDLE file, LONG offset, void* buffer, DWORD count, DWORD origin = FILE_BEGIN);
-    static DWORD writeAt(HANDLE file, LONG offset, const void* data, DWORD count, DWORD origin = FILE_BEGIN);
-    static BOOL cutAt(HANDLE file, LONG offset, DWORD origin = FILE_BEGIN);
+    static DWORD readAtHandle(HANDLE file, LONG offset, void* buffer, DWORD count, DWORD origin = FILE_BEGIN);
+    static DWORD writeAtHandle(HANDLE file, LONG offset, const void* data, DWORD count, DWORD origin = FILE_BEGIN);
+    static BOOL cutAtHandle(HANDLE file, LONG offset, DWORD origin = FILE_BEGIN);
 
     const char* name() const { return name_.c_str(); }
     bool hasName() const { return name_.hasBuffer(); }

@@ -63,7 +63,7 @@ int writeLogFile(HANDLE file, const uint8_t* record, uint32_t length, uint32_t m
 
     LogFileHeader header;
     std::memset(&header, 0, sizeof header);
-    DWORD got = FileAccessor::readAt(file, 0, &header, sizeof header);
+    DWORD got = FileAccessor::readAtHandle(file, 0, &header, sizeof header);
     if (!hasLogSignature(&header, got)) {
         diag.write(1, "Log File Invalid.\r\n");
         return kWriteBadSignature;
@@ -89,7 +89,7 @@ int writeLogFile(HANDLE file, const uint8_t* record, uint32_t length, uint32_t m
         diag.write(1, "Memory alloc error from writeLogFile.\r\n");
         return kWriteNoMemory;
     }
-    const uint32_t available = dataSize ? FileAccessor::readAt(file, kHeaderSize, data.data(), dataSize) : 0;
+    const uint32_t available = dataSize ? FileAccessor::readAtHandle(file, kHeaderSize, data.data(), dataSize) : 0;
 
     StringsCopy fresh;
     if (!fresh.make(record, size)) {
@@ -155,21 +155,21 @@ int writeLogFile(HANDLE file, const uint8_t* record, uint32_t length, uint32_t m
     // otherwise just the fixed parts that the closing rule touched.
     const uint32_t keptBytes = keepStart < dataSize ? uint32_t(dataSize - keepStart) : 0;
     if (keepStart > 0) {
-        if (keptBytes && FileAccessor::writeAt(file, kHeaderSize, data.data() + keepStart, keptBytes) != keptBytes)
+        if (keptBytes && FileAccessor::writeAtHandle(file, kHeaderSize, data.data() + keepStart, keptBytes) != keptBytes)
             return kWriteNotStored;
     } else if (anyChanged) {
         for (uint32_t at = 0; at < dataSize;) {
             uint32_t recordSize = readU32(data.data() + at);
             if (changedMarks.data()[at / kRecordFixedSize] &&
-                FileAccessor::writeAt(file, LONG(kHeaderSize + at), data.data() + at, kRecordFixedSize) != kRecordFixedSize)
+                FileAccessor::writeAtHandle(file, LONG(kHeaderSize + at), data.data() + at, kRecordFixedSize) != kRecordFixedSize)
                 return kWriteNotStored;
             at += recordSize;
         }
     }
 
     const uint32_t writePos = kHeaderSize + keptBytes;
-    FileAccessor::cutAt(file, LONG(writePos));
-    if (FileAccessor::writeAt(file, LONG(writePos), fresh.bytes.data(), size) != size) return kWriteShortWrite;
+    FileAccessor::cutAtHandle(file, LONG(writePos));
+    if (FileAccessor::writeAtHandle(file, LONG(writePos), fresh.bytes.data(), size) != size) return kWriteShortWrite;
 
     const uint32_t end = writePos + size;
     header.previousMaxSize = header.maxSize;
@@ -178,6 +178,6 @@ int writeLogFile(HANDLE file, const uint8_t* record, uint32_t length, uint32_t m
     header.firstRecordOffset = kFirstRecordOffset;
     header.lastRecordOffset = writePos;
     header.reserved36 = 0;
-    if (FileAccessor::writeAt(file, 0, &header, sizeof header) != sizeof header) return kWriteShortWrite;
+    if (FileAccessor::writeAtHandle(file, 0, &header, sizeof header) != sizeof header) return kWriteShortWrite;
     return kWriteStored;
 }

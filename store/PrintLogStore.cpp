@@ -249,23 +249,23 @@ void PrintLogStore::utyMakeLogData(int noticeKind, DWORD maxKb) {
             ByteBuffer notice;
             SYSTEMTIME now;
             ::GetLocalTime(&now);
-            if (file.valid() && FileAccessor::readAt(file.get(), 0, &header, sizeof header) == sizeof header &&
+            if (file.valid() && FileAccessor::readAtHandle(file.get(), 0, &header, sizeof header) == sizeof header &&
                 buildNoticeRecord(noticeKind, now, notice)) {
                 // The header's end is trusted only inside the file; otherwise the notice
                 // goes at the physical end.
                 DWORD fileSize = ::GetFileSize(file.get(), NULL);
                 uint32_t at = header.appendOffset;
                 if (at < kHeaderSize || at > fileSize) at = fileSize < kHeaderSize ? kHeaderSize : fileSize;
-                FileAccessor::cutAt(file.get(), LONG(at));
+                FileAccessor::cutAtHandle(file.get(), LONG(at));
                 const DWORD size = static_cast<DWORD>(notice.size());
-                if (FileAccessor::writeAt(file.get(), LONG(at), notice.data(), size) == size) {
+                if (FileAccessor::writeAtHandle(file.get(), LONG(at), notice.data(), size) == size) {
                     header.previousMaxSize = header.maxSize;
                     header.usedSize = header.appendOffset = header.tailOffset = at + size;
                     header.maxSize = maxKb * 1024;
                     header.firstRecordOffset = kFirstRecordOffset;
                     header.lastRecordOffset = at;
                     header.reserved36 = 0;
-                    written = FileAccessor::writeAt(file.get(), 0, &header, sizeof header) == sizeof header;
+                    written = FileAccessor::writeAtHandle(file.get(), 0, &header, sizeof header) == sizeof header;
                 }
             }
         }
@@ -332,7 +332,7 @@ int PrintLogStore::resize() {
     ScopedHandle file(raw);
     LogFileHeader header;
     std::memset(&header, 0, sizeof header);
-    DWORD got = FileAccessor::readAt(file.get(), 0, &header, sizeof header);
+    DWORD got = FileAccessor::readAtHandle(file.get(), 0, &header, sizeof header);
     if (!hasLogSignature(&header, got) || got < sizeof header) {
         errorKind_ = kErrorNotLogFile;
         return 0;
@@ -345,7 +345,7 @@ int PrintLogStore::resize() {
     uint32_t dropped = 0;
     while (excess > 0) {
         uint8_t fixed[kRecordFixedSize];
-        if (FileAccessor::readAt(file.get(), LONG(kHeaderSize + dropped), fixed, sizeof fixed) != sizeof fixed) {
+        if (FileAccessor::readAtHandle(file.get(), LONG(kHeaderSize + dropped), fixed, sizeof fixed) != sizeof fixed) {
             errorKind_ = kErrorOther;
             return 0;
         }
@@ -364,9 +364,9 @@ int PrintLogStore::resize() {
         errorKind_ = kErrorNoMemory;
         return 0;
     }
-    if (kept && FileAccessor::readAt(file.get(), LONG(keepFrom), data.data(), kept) != kept) return 0;
-    if (kept && FileAccessor::writeAt(file.get(), LONG(kHeaderSize), data.data(), kept) != kept) return 0;
-    FileAccessor::cutAt(file.get(), LONG(kHeaderSize + kept));
+    if (kept && FileAccessor::readAtHandle(file.get(), LONG(keepFrom), data.data(), kept) != kept) return 0;
+    if (kept && FileAccessor::writeAtHandle(file.get(), LONG(kHeaderSize), data.data(), kept) != kept) return 0;
+    FileAccessor::cutAtHandle(file.get(), LONG(kHeaderSize + kept));
 
     header.previousMaxSize = header.maxSize;
     header.usedSize = header.appendOffset = header.tailOffset = kHeaderSize + kept;
@@ -375,7 +375,7 @@ int PrintLogStore::resize() {
     // The last record moves down with the others; one that was dropped leaves no offset.
     header.lastRecordOffset = header.lastRecordOffset >= keepFrom ? header.lastRecordOffset - dropped : 0;
     header.reserved36 = 0;
-    if (FileAccessor::writeAt(file.get(), 0, &header, sizeof header) != sizeof header) {
+    if (FileAccessor::writeAtHandle(file.get(), 0, &header, sizeof header) != sizeof header) {
         errorKind_ = kErrorOther;
         return 0;
     }

@@ -78,32 +78,32 @@ bool writeFile(const std::string& path, const Bytes& b) {
 // The straightforward walk: every kept record is read, checked and written back.
 int straightforwardWrite(HANDLE file, const Bytes& record, uint32_t maxKb) {
     LogFileHeader header;
-    FileAccessor::readAt(file, 0, &header, sizeof header);
+    FileAccessor::readAtHandle(file, 0, &header, sizeof header);
     const int64_t M = int64_t(maxKb) * 1024, F = ::GetFileSize(file, NULL);
     const uint32_t S = uint32_t(record.size());
     int64_t excess = S + F - M, rp = 64, wp = 64;
     uint8_t fixed[128];
     while (excess > 0) {
-        if (FileAccessor::readAt(file, LONG(rp), fixed, 128) != 128) return 2;
+        if (FileAccessor::readAtHandle(file, LONG(rp), fixed, 128) != 128) return 2;
         uint32_t rs;
         std::memcpy(&rs, fixed, 4);
         excess -= rs;
         rp += rs;
     }
     while (rp < F) {
-        if (FileAccessor::readAt(file, LONG(rp), fixed, 128) != 128) return 2;
+        if (FileAccessor::readAtHandle(file, LONG(rp), fixed, 128) != 128) return 2;
         uint32_t rs;
         std::memcpy(&rs, fixed, 4);
         Bytes e(rs);
-        if (FileAccessor::readAt(file, LONG(rp), e.data(), rs) != rs) return 2;
+        if (FileAccessor::readAtHandle(file, LONG(rp), e.data(), rs) != rs) return 2;
         rp += rs;
-        FileAccessor::writeAt(file, LONG(wp), e.data(), rs);
+        FileAccessor::writeAtHandle(file, LONG(wp), e.data(), rs);
         wp += rs;
     }
-    FileAccessor::cutAt(file, LONG(wp));
-    FileAccessor::writeAt(file, LONG(wp), record.data(), S);
+    FileAccessor::cutAtHandle(file, LONG(wp));
+    FileAccessor::writeAtHandle(file, LONG(wp), record.data(), S);
     header.usedSize = header.appendOffset = header.tailOffset = uint32_t(wp + S);
-    FileAccessor::writeAt(file, 0, &header, sizeof header);
+    FileAccessor::writeAtHandle(file, 0, &header, sizeof header);
     return 0;
 }
 

@@ -79,6 +79,8 @@ TEST(Corruption, DamagedLogsGiveCodesNotCrashes) {
             result = writeLogFile(h.get(), incoming.data(), uint32_t(incoming.size()), 4);
         }
         EXPECT_TRUE(result == kWriteStored || result == kWriteFileBroken || result == kWriteBadSignature) << result;
-        if (result != kWriteStored) EXPECT_EQ(damaged, readFileBytes(path));
+        if (result != kWriteStored) {
+            EXPECT_EQ(damaged, readFileBytes(path));
+        }
     }
 }

@@ -142,13 +142,13 @@ TEST(FileAccessor, PositionedHelpers) {
     ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
     ASSERT_TRUE(h.valid());
     char buffer[4] = {0};
-    EXPECT_EQ(3u, FileAccessor::readAt(h.get(), 4, buffer, 3));
+    EXPECT_EQ(3u, FileAccessor::readAtHandle(h.get(), 4, buffer, 3));
     EXPECT_EQ(0, std::memcmp(buffer, "456", 3));
-    EXPECT_EQ(2u, FileAccessor::readAt(h.get(), -2, buffer, 4, FILE_END));
+    EXPECT_EQ(2u, FileAccessor::readAtHandle(h.get(), -2, buffer, 4, FILE_END));
     EXPECT_EQ(0, std::memcmp(buffer, "89", 2));
-    EXPECT_EQ(2u, FileAccessor::writeAt(h.get(), 0, "ab", 2, FILE_END));
-    EXPECT_TRUE(FileAccessor::cutAt(h.get(), 5));
-    EXPECT_EQ(0u, FileAccessor::readAt(h.get(), -100, buffer, 1, FILE_BEGIN));
+    EXPECT_EQ(2u, FileAccessor::writeAtHandle(h.get(), 0, "ab", 2, FILE_END));
+    EXPECT_TRUE(FileAccessor::cutAtHandle(h.get(), 5));
+    EXPECT_EQ(0u, FileAccessor::readAtHandle(h.get(), -100, buffer, 1, FILE_BEGIN));
     h.close();
     std::vector<unsigned char> bytes = readFileBytes(path);
     EXPECT_EQ(std::string("01234"), std::string(bytes.begin(), bytes.end()));

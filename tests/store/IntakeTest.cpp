@@ -101,10 +101,10 @@ TEST(Intake, ValueIsTakenEvenWhenTheFileCannotBeWritten) {
         EXPECT_NE(std::string::npos, diag.text().find(c.line)) << diag.text();
     }
 
-    // Held open by another program for the whole retry: kind 5.
+    // Held open by another program for longer than both retries (ensure, then open): kind 5.
     ChildProcess holder;
     ReadyEvent ready;
-    ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + busy + "\" 4500 " + ready.name()));
+    ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + busy + "\" 8000 " + ready.name()));
     ASSERT_TRUE(ready.wait(10000));
     pending.setBinary("p", record.data(), DWORD(record.size()));
     Intake r = runIntake(busy, 500, "p");

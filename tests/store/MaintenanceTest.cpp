@@ -54,7 +54,9 @@ TEST(Maintenance, EnsureCreatesOnlyWhereItShould) {
             store.setPlatform(platform);
             EXPECT_EQ(c.result, store.ensureLogFile());
             EXPECT_EQ(c.exists, fileExists(c.path));
-            if (c.exists) EXPECT_EQ(freshLog(200), readFileBytes(c.path));
+            if (c.exists) {
+                EXPECT_EQ(freshLog(200), readFileBytes(c.path));
+            }
         }
     }
 }
