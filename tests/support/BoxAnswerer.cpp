@@ -1,0 +1,99 @@
+#include "tests/support/BoxAnswerer.h"
+
+namespace {
+
+struct Search {
+    const char* caption;
+    HWND found;
+    const std::vector<HWND>* skip;
+};
+
+BOOL CALLBACK findBox(HWND hwnd, LPARAM param) {
+    Search* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != ::GetCurrentProcessId()) return TRUE;
+    char className[32] = "";
+    ::GetClassNameA(hwnd, className, sizeof className);
+    if (lstrcmpA(className, "#32770") != 0) return TRUE;
+    char title[256] = "";
+    ::GetWindowTextA(hwnd, title, sizeof title);
+    if (search->caption && lstrcmpA(title, search->caption) != 0) return TRUE;
+    for (HWND seen : *search->skip)
+        if (seen == hwnd) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+BoxAnswerer::BoxAnswerer(const char* caption, int button, int times)
+    : caption_(caption ? caption : ""), anyCaption_(caption == nullptr), button_(button), times_(times) {
+    ::InitializeCriticalSection(&lock_);
+    done_ = ::CreateEventA(NULL, TRUE, FALSE, NULL);
+    thread_ = ::CreateThread(NULL, 0, &BoxAnswerer::threadProc, this, 0, NULL);
+}
+
+BoxAnswerer::~BoxAnswerer() {
+    ::InterlockedExchange(&stop_, 1);
+    if (thread_) {
+        ::WaitForSingleObject(thread_, 10000);
+        ::CloseHandle(thread_);
+    }
+    if (done_) ::CloseHandle(done_);
+    ::DeleteCriticalSection(&lock_);
+}
+
+bool BoxAnswerer::wait(DWORD timeoutMs) {
+    // The boxes run in the caller's thread: keep its messages moving while waiting.
+    DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (::WaitForSingleObject(done_, 0) == WAIT_OBJECT_0) return true;
+        MSG msg;
+        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(10);
+    }
+    return ::WaitForSingleObject(done_, 0) == WAIT_OBJECT_0;
+}
+
+int BoxAnswerer::answered() const { return static_cast<int>(answered_); }
+
+std::vector<std::string> BoxAnswerer::texts() const {
+    ::EnterCriticalSection(&lock_);
+    std::vector<std::string> copy = texts_;
+    ::LeaveCriticalSection(&lock_);
+    return copy;
+}
+
+DWORD WINAPI BoxAnswerer::threadProc(void* self) {
+    static_cast<BoxAnswerer*>(self)->poll();
+    return 0;
+}
+
+void BoxAnswerer::poll() {
+    std::vector<HWND> seen;
+    const DWORD limit = ::GetTickCount() + 60000;
+    while (!stop_ && answered_ < times_ && ::GetTickCount() < limit) {
+        Search search = {anyCaption_ ? nullptr : caption_.c_str(), NULL, &seen};
+        ::EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
+        if (!search.found || !::IsWindowEnabled(search.found)) {
+            ::Sleep(20);
+            continue;
+        }
+        // Give the box a moment to finish its own initialisation.
+        ::Sleep(50);
+        char text[1024] = "";
+        ::GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+        ::EnterCriticalSection(&lock_);
+        texts_.push_back(text);
+        ::LeaveCriticalSection(&lock_);
+        seen.push_back(search.found);
+        HWND button = ::GetDlgItem(search.found, button_);
+        ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        ::InterlockedIncrement(&answered_);
+    }
+    if (answered_ >= times_) ::SetEvent(done_);
+}

@@ -1,0 +1,36 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Answers the message boxes (or dialogs) with a given caption that this process shows, from
+// a thread of its own: each box's text is kept and the given button pressed. Lets a test
+// drive commands whose boxes run nested message loops.
+class BoxAnswerer {
+public:
+    // `caption` null: any dialog-class window of this process.
+    BoxAnswerer(const char* caption, int button, int times = 1);
+    ~BoxAnswerer();
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+    // Waits until `times` boxes were answered; false on time-out.
+    bool wait(DWORD timeoutMs);
+    int answered() const;
+    std::vector<std::string> texts() const;
+
+private:
+    static DWORD WINAPI threadProc(void* self);
+    void poll();
+    std::string caption_;
+    bool anyCaption_;
+    int button_;
+    int times_;
+    volatile LONG answered_ = 0;
+    volatile LONG stop_ = 0;
+    std::vector<std::string> texts_;
+    mutable CRITICAL_SECTION lock_;
+    HANDLE thread_ = NULL;
+    HANDLE done_ = NULL;
+};

@@ -1,0 +1,530 @@
+#include "viewer/PrintLogWindow.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "framework/DummyWindow.h"
+#include "framework/Placement.h"
+#include "framework/PrivateMessages.h"
+#include "app/CommandLine.h"
+#include "framework/MenuHandle.h"
+#include "presentation/KindPresentation.h"
+#include "resources/MenuIds.h"
+#include "resources/ResourceIds.h"
+#include "services/AboutDialog.h"
+#include "services/AccessRights.h"
+#include "services/ByteBuffer.h"
+#include "services/ContextHelp.h"
+#include "viewer/RowIndex.h"
+#include "viewer/ViewerTexts.h"
+#include "viewer/WindowPlacement.h"
+
+namespace {
+
+constexpr int kColumnCountPlain = 9;
+constexpr int kColumnCountAll = 10;
+constexpr int kDefaultSortColumn = 7;
+constexpr UINT kListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
+                            LVS_SHOWSELALWAYS;
+constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_REGIONAL;
+// A batch this large is applied with the list view's redraw switched off.
+constexpr size_t kQuietBatch = 32;
+
+const HelpContextPair kMainHelpTable[] = {
+    {kStatusBarId, 4},
+    {kListViewId, 3},
+    {0, 0},
+};
+
+const MessageMap::HandlerRow kUpdaters[] = {
+    {kListViewId, &PrintLogWindow::syncRows},
+    {IDM_SHOW_LOG_INFO, &PrintLogWindow::updateShowInfo},
+    {IDM_CLEAR_ALL, &PrintLogWindow::updateClearAll},
+    {IDM_REFRESH, &PrintLogWindow::updateRefresh},
+    {kStatusBarId, &PrintLogWindow::updateStatus},
+};
+
+const MessageMap::CommandRow kCommands[] = {
+    {IDM_CLOSE, 0, &PrintLogWindow::onClose},
+    {IDM_CONTEXT_HELP, 0, &PrintLogWindow::onContextHelp},
+    {IDM_SETTINGS, 0, &PrintLogWindow::onSettings},
+    {IDM_SHOW_LOG_INFO, 0, &PrintLogWindow::onShowLogInfo},
+    {IDM_REFRESH, 0, &PrintLogWindow::onRefresh},
+    {IDM_CLEAR_ALL, 0, &PrintLogWindow::onClearAll},
+    {IDM_REFRESH, kAutoUpdateCode, &PrintLogWindow::onTick},
+    {IDM_CLEAR_ALL, kAutoUpdateCode, &PrintLogWindow::onTick},
+    {IDM_HELP_CONTENTS, 0, &PrintLogWindow::onHelpContents},
+    {IDM_ABOUT, 0, &PrintLogWindow::onAbout},
+};
+
+const MessageMap::NotifyRow kNotifications[] = {
+    {kListViewId, UINT(NM_DBLCLK), &PrintLogWindow::onListActivate},
+    {kListViewId, UINT(NM_RETURN), &PrintLogWindow::onListActivate},
+    {kListViewId, UINT(LVN_ITEMCHANGED), &PrintLogWindow::onItemChanged},
+    {kListViewId, UINT(LVN_COLUMNCLICK), &PrintLogWindow::onColumnClick},
+    {kListViewId, UINT(LVN_KEYDOWN), &PrintLogWindow::onListKeyDown},
+};
+
+const MessageMap::HandlerRow kContextMenus[] = {
+    {kStatusBarId, &PrintLogWindow::onContextMenu},
+    {kListViewId, &PrintLogWindow::onContextMenu},
+};
+
+class Locked {
+public:
+    explicit Locked(CRITICAL_SECTION& cs) : cs_(cs) { ::EnterCriticalSection(&cs_); }
+    ~Locked() { ::LeaveCriticalSection(&cs_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    CRITICAL_SECTION& cs_;
+};
+
+bool isNumericColumn(int column) { return column == 3 || column == 4 || column == 5 || column == 9; }
+
+}  // namespace
+
+PrintLogWindow::PrintLogWindow(HINSTANCE instance, int argc, char** argv)
+    : RegisteredWindow(instance),
+      store_(),
+      infoDialog_(instance, &listView_),
+      settingsDialog_(instance, &store_),
+      statusBar_(instance),
+      listView_(instance) {
+    helpFilePath_[0] = '\0';
+    errorMessage_ = ::RegisterWindowMessageA(kErrorMessageName);
+    parseArguments(argc, argv);
+    if (mode_ != kModeIntake) {
+        HANDLE mutex = ::CreateMutexA(NULL, TRUE, kSingleInstanceMutex);
+        if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+            alreadyRunning_ = 1;
+            ::CloseHandle(mutex);
+        } else {
+            // Without a handle this viewer still runs as the first one.
+            instanceMutex_ = mutex;
+            map_.setUpdaters(kUpdaters);
+            map_.setCommands(kCommands);
+            map_.setNotifications(kNotifications);
+            map_.setContextMenus(kContextMenus);
+            ::InitializeCriticalSection(&rowLock_);
+            rowLockReady_ = true;
+            destroyEvent_ = ::CreateEventA(NULL, FALSE, FALSE, kDestroyEventName);
+            setupEvent_ = ::CreateEventA(NULL, FALSE, FALSE, kSetupEventName);
+            if (destroyEvent_ && setupEvent_) worker_.start(&PrintLogWindow::autoUpdateWorker, this);
+        }
+    }
+    store_.setPendingValueName(pendingName_);
+    if (buildHelpFilePath(NULL, helpFilePath_, sizeof helpFilePath_)) {
+        wchar_t widePath[MAX_PATH];
+        if (::MultiByteToWideChar(CP_ACP, 0, helpFilePath_, -1, widePath, MAX_PATH) > 0)
+            loadHelpMap(widePath, &helpMap_);
+    }
+    infoDialog_.setHelpMap(&helpMap_);
+    settingsDialog_.setHelpMap(&helpMap_);
+}
+
+PrintLogWindow::~PrintLogWindow() {
+    freeHelpMap(&helpMap_);
+    if (mode_ != kModeIntake && !alreadyRunning_) {
+        if (destroyEvent_) ::SetEvent(destroyEvent_);
+        for (DWORD waited = 0; worker_.isRunning() && waited <= 3000; waited += 100) ::Sleep(100);
+        if (destroyEvent_) ::CloseHandle(destroyEvent_);
+        if (setupEvent_) ::CloseHandle(setupEvent_);
+        destroyEvent_ = setupEvent_ = NULL;
+        if (rowLockReady_) ::DeleteCriticalSection(&rowLock_);
+        rowLockReady_ = false;
+        if (instanceMutex_) {
+            ::ReleaseMutex(instanceMutex_);
+            ::CloseHandle(instanceMutex_);
+        }
+        instanceMutex_ = NULL;
+    }
+    worker_.stop();
+}
+
+void PrintLogWindow::parseArguments(int argc, char** argv) {
+    CommandLine line = parseCommandLine(argc, argv);
+    mode_ = line.mode;
+    pendingName_ = line.pendingName;
+    errorKindArgument_ = line.errorKind;
+}
+
+void PrintLogWindow::setAllView(DWORD on) {
+    allView_ = on;
+    store_.setAllRecords(on);
+}
+
+HWND PrintLogWindow::createWindow(int showCommand) {
+    HICON icon = ::LoadIconA(NULL, IDI_APPLICATION);
+    if (!registerClass(kMainClassName, icon, ::LoadCursorA(NULL, IDC_ARROW),
+                       reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), MAKEINTRESOURCEA(IDR_MAIN_MENU)))
+        return NULL;
+    return create(kMainClassName, NULL, NULL, showCommand, WS_OVERLAPPEDWINDOW, 0);
+}
+
+int PrintLogWindow::run(int showCommand) {
+    if (!createWindow(showCommand)) return 0;
+    MSG msg;
+    while (::GetMessageA(&msg, NULL, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+LRESULT PrintLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        onCreate(hwnd);
+        // A write-error start of kind 5 closes the window during its own creation.
+        if (::IsWindow(hwnd)) map_.initialise(this);
+        return 0;
+    case WM_DESTROY:
+        savePlacement(hwnd);
+        if (images_) {
+            listView_.setImageList(NULL, LVSIL_SMALL);
+            ::ImageList_Destroy(images_);
+            images_ = NULL;
+        }
+        saveColumnWidths(listView_.hwnd());
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        onSize(hwnd, lParam);
+        return 0;
+    case WM_SETFOCUS:
+        if (listView_.itemCount() > 0) listView_.setFocus();
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            // Every close goes through the close command and its question.
+            ::SendMessageA(hwnd, WM_COMMAND, IDM_CLOSE, 0);
+            return 0;
+        }
+        break;
+    case kDialogOpenedMessage:
+    case kDialogClosedMessage:
+        // The settings dialog announces itself as 119 on 6.x; the status text follows it too.
+        if (lParam == 117 || lParam == 118 || lParam == 119) {
+            map_.markPending(kStatusBarId);
+            ::SendMessageA(hwnd, kRunPendingMessage, 0, 0);
+        }
+        return 0;
+    default:
+        if (message == errorMessage_ && errorMessage_) {
+            showWarning(kWarnWrite, static_cast<int>(lParam));
+            return 0;
+        }
+        break;
+    }
+    return map_.routeMessage(this, hwnd, message, wParam, lParam);
+}
+
+int PrintLogWindow::onCreate(HWND hwnd) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    ::SetWindowTextA(hwnd, kMainTitle);
+    ::SendMessageA(hwnd, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(::LoadIconA(instance_, MAKEINTRESOURCEA(IDI_APPLICATION_LOG))));
+    RECT work;
+    getWorkArea(&work);
+    restorePlacement(hwnd, work);
+
+    statusBar_.create(hwnd, kStatusBarId);
+    if (listView_.create(hwnd, kListViewId)) {
+        listView_.setStyle(kListStyle);
+        listView_.addExStyle(kListExStyle);
+        createColumns();
+        images_ = ::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 2, 2);
+        if (images_) {
+            listView_.setImageList(images_, LVSIL_SMALL);
+            for (size_t i = 0; i < kKindPresentationCount; ++i) {
+                HICON icon = static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(kKindPresentations[i].iconId),
+                                                             IMAGE_ICON, 16, 16, 0));
+                if (icon) {
+                    ::ImageList_AddIcon(images_, icon);
+                    ::DestroyIcon(icon);
+                }
+            }
+        }
+        // Created with no size: the first layout happens here, not only at WM_SIZE.
+        RECT client;
+        ::GetClientRect(hwnd, &client);
+        onSize(hwnd, MAKELPARAM(client.right, client.bottom));
+        listView_.setFocus();
+    }
+    infoDialog_.setOwner(hwnd);
+    reloadLog(0);
+    return 0;
+}
+
+void PrintLogWindow::onSize(HWND hwnd, LPARAM lParam) {
+    (void)hwnd;
+    if (statusBar_.hwnd()) ::SendMessageA(statusBar_.hwnd(), WM_SIZE, 0, lParam);
+    int barHeight = 0;
+    if (statusBar_.hwnd()) {
+        RECT bar;
+        ::GetClientRect(statusBar_.hwnd(), &bar);
+        barHeight = bar.bottom - bar.top;
+    }
+    int height = HIWORD(lParam) - barHeight;
+    if (listView_.hwnd()) ::MoveWindow(listView_.hwnd(), 0, 0, LOWORD(lParam), height > 0 ? height : 0, TRUE);
+}
+
+void PrintLogWindow::createColumns() {
+    const int count = allView_ ? kColumnCountAll : kColumnCountPlain;
+    LVCOLUMNA columns[kColumnCountAll];
+    std::memset(columns, 0, sizeof columns);
+    for (int i = 0; i < count; ++i) {
+        columns[i].mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        columns[i].fmt = LVCFMT_LEFT;
+        columns[i].cx = i == 0 ? 130 : 50;
+        columns[i].pszText = const_cast<char*>(kColumnHeaders[i]);
+        columns[i].iSubItem = i;
+    }
+    listView_.insertColumns(columns, count, 0);
+    int widths[kColumnCountAll];
+    for (int i = 0; i < count; ++i)
+        widths[i] = kColumnMeasures[i] ? listView_.stringWidth(kColumnMeasures[i]) + 20 : 120;
+    loadColumnWidths(widths, count < kSavedColumnLimit ? count : kSavedColumnLimit);
+    for (int i = 0; i < count; ++i) listView_.setColumnWidth(i, widths[i]);
+    sortColumn_ = kDefaultSortColumn;
+}
+
+void PrintLogWindow::fillRow(LogRecordView& view, int index, bool insert) {
+    const int count = allView_ ? kColumnCountAll : kColumnCountPlain;
+    char jobText[16];
+    LVITEMA item;
+    std::memset(&item, 0, sizeof item);
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(view.columnText(0, jobText, sizeof jobText));
+    item.iImage = view.imageIndex();
+    item.lParam = reinterpret_cast<LPARAM>(&view);
+    if (insert) {
+        item.iItem = static_cast<int>(::SendMessageA(listView_.hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        if (item.iItem < 0) return;
+    } else {
+        ::SendMessageA(listView_.hwnd(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    for (int column = 1; column < count; ++column) {
+        LVITEMA cell;
+        std::memset(&cell, 0, sizeof cell);
+        cell.iSubItem = column;
+        cell.pszText = const_cast<char*>(view.columnText(column, jobText, sizeof jobText));
+        ::SendMessageA(listView_.hwnd(), LVM_SETITEMTEXTA, item.iItem, reinterpret_cast<LPARAM>(&cell));
+    }
+}
+
+// Applies the store's row states to the list view in one pass over each: rows are found
+// through an index by their view, gone rows are deleted from the bottom up, and new rows
+// go to the top in store order (the last one topmost).
+UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
+    (void)hwnd;
+    (void)id;
+    if (!listView_.hwnd() || !rowLockReady_) return 0;
+    Locked lock(rowLock_);
+    HWND list = listView_.hwnd();
+    if (!store_.count()) {
+        listView_.deleteAllItems();
+        store_.removeGoneRows();
+        return 0;
+    }
+    const int rows = listView_.itemCount();
+    RowIndex index;
+    bool indexed = index.build(listView_, rows);
+    ByteBuffer doomed;
+    // Deletions wait for the end of the pass, so the index stays true while it is used.
+    if (!doomed.allocate(size_t(rows > 0 ? rows : 0) + 1)) indexed = false;
+    size_t changes = 0;
+    for (LogRecordNode* n = store_.firstNode(); n; n = n->next) {
+        int s = n->view.rowState;
+        if (s == ROW_NEW || s == ROW_CHANGED || s == ROW_GONE || s == ROW_HIDDEN) ++changes;
+    }
+    const bool quiet = changes >= kQuietBatch;
+    if (quiet) ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+
+    ByteBuffer inserts;
+    size_t insertCount = 0;
+    if (changes) inserts.allocate(changes * sizeof(LogRecordNode*));
+    for (LogRecordNode* n = store_.firstNode(); n; n = n->next) {
+        LogRecordView& view = n->view;
+        const LPARAM data = reinterpret_cast<LPARAM>(&view);
+        int found = -1;
+        if (view.rowState != ROW_NEW)
+            found = indexed ? index.find(data) : listView_.findItemByData(data, -1);
+        switch (view.rowState) {
+        case ROW_CURRENT:
+            break;
+        case ROW_NEW:
+        case ROW_CHANGED:
+            if (found >= 0) {
+                fillRow(view, found, false);
+            } else if (inserts.size()) {
+                reinterpret_cast<LogRecordNode**>(inserts.data())[insertCount++] = n;
+            } else {
+                fillRow(view, 0, true);
+            }
+            view.rowState = ROW_CURRENT;
+            break;
+        default:
+            if (found >= 0 && !doomed.empty()) doomed.data()[found] = 1;
+            else if (found >= 0) listView_.deleteItem(found);
+            break;
+        }
+    }
+    for (int i = rows - 1; i >= 0 && !doomed.empty(); --i)
+        if (doomed.data()[i]) listView_.deleteItem(i);
+    for (size_t i = 0; i < insertCount; ++i) fillRow(reinterpret_cast<LogRecordNode**>(inserts.data())[i]->view, 0, true);
+
+    if (quiet) {
+        ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(list, NULL, TRUE);
+    }
+    store_.removeGoneRows();
+    map_.markPending(kStatusBarId);
+    return 0;
+}
+
+void PrintLogWindow::enableMenuItem(HWND hwnd, UINT id, bool on) {
+    HMENU menu = ::GetMenu(hwnd);
+    HMENU popup = menu ? ::GetSubMenu(menu, 0) : NULL;
+    if (popup) ::EnableMenuItem(popup, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
+
+UINT PrintLogWindow::updateShowInfo(HWND hwnd, UINT id) {
+    enableMenuItem(hwnd, id, listView_.selectedIndex() >= 0);
+    return 0;
+}
+
+UINT PrintLogWindow::updateClearAll(HWND hwnd, UINT id) {
+    FileAccessor probe;
+    probe.setName(store_.logPath(), 0);
+    bool writable = probe.existsForWriting(0) != 0;
+    DWORD level = writable ? getUserGroupLevel() : 0;
+    enableMenuItem(hwnd, id, writable && (level == GROUP_ADMINISTRATORS || level == GROUP_POWER_USERS) && canAutoUpdate());
+    return 0;
+}
+
+UINT PrintLogWindow::updateRefresh(HWND hwnd, UINT id) {
+    enableMenuItem(hwnd, id, canAutoUpdate());
+    return 0;
+}
+
+UINT PrintLogWindow::updateStatus(HWND hwnd, UINT id) {
+    (void)hwnd;
+    (void)id;
+    char text[128];
+    int n = std::snprintf(text, sizeof text, kStatusFormat, listView_.itemCount());
+    if (!canAutoUpdate() && n > 0 && size_t(n) < sizeof text)
+        std::snprintf(text + n, sizeof text - size_t(n), "%s", kStatusSuppressed);
+    statusBar_.setText(text);
+    return 0;
+}
+
+UINT PrintLogWindow::onListActivate(HWND hwnd, WPARAM wParam, NMHDR* header) {
+    (void)wParam;
+    ::PostMessageA(hwnd, WM_COMMAND, IDM_SHOW_LOG_INFO, reinterpret_cast<LPARAM>(header->hwndFrom));
+    return 0;
+}
+
+UINT PrintLogWindow::onItemChanged(HWND hwnd, WPARAM wParam, NMHDR* header) {
+    (void)hwnd;
+    (void)wParam;
+    (void)header;
+    if (infoDialog_.isActive()) infoDialog_.refresh();
+    map_.markPending(IDM_SHOW_LOG_INFO);
+    return 0;
+}
+
+UINT PrintLogWindow::onColumnClick(HWND hwnd, WPARAM wParam, NMHDR* header) {
+    (void)hwnd;
+    (void)wParam;
+    sortColumn_ = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
+    sortRows(true);
+    return 0;
+}
+
+UINT PrintLogWindow::onListKeyDown(HWND hwnd, WPARAM wParam, NMHDR* header) {
+    (void)wParam;
+    if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_F5) onRefresh(hwnd, IDM_REFRESH);
+    return 0;
+}
+
+void PrintLogWindow::sortRows(bool reverse) {
+    if (!rowLockReady_) return;
+    Locked lock(rowLock_);
+    listView_.sortByColumn(sortColumn_, isNumericColumn(sortColumn_) ? 1 : 0, reverse ? 2 : 3);
+}
+
+void PrintLogWindow::openHelpTopic(HWND hwnd, DWORD contextId) {
+    showHelpTopic(hwnd, helpFilePath_, &helpMap_, contextId);
+}
+
+UINT PrintLogWindow::onContextMenu(HWND hwnd, UINT id) {
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    POINT client = cursor;
+    ::ScreenToClient(hwnd, &client);
+    LVHITTESTINFO hit;
+    std::memset(&hit, 0, sizeof hit);
+    hit.pt = client;
+    int item = static_cast<int>(::SendMessageA(listView_.hwnd(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    bool onItem = item >= 0 && (hit.flags & LVHT_ONITEM);
+    RECT headerRect = {0, 0, 0, 0};
+    HWND header = ::GetWindow(listView_.hwnd(), GW_CHILD);
+    if (header) ::GetWindowRect(header, &headerRect);
+    const LONG headerHeight = headerRect.bottom - headerRect.top;
+    const bool inHeader = client.y >= 0 && client.y < headerHeight;
+    if (onItem && !inHeader) {
+        MenuHandle menu(::LoadMenuA(instance_, MAKEINTRESOURCEA(IDR_ROW_MENU)));
+        menu.trackPopup(hwnd, true, IDM_SHOW_LOG_INFO);
+        return 0;
+    }
+    if (!trackHelpPopupMenu(instance_, hwnd)) return 0;
+    openHelpTopic(hwnd, inHeader ? 2 : findHelpContextId(id, kMainHelpTable));
+    return 0;
+}
+
+UINT PrintLogWindow::onContextHelp(HWND hwnd, UINT id) {
+    (void)id;
+    setBusy(true);
+    HWND focus = ::GetFocus();
+    DWORD contextId = focus ? findHelpContextId(static_cast<DWORD>(::GetDlgCtrlID(focus)), kMainHelpTable) : 0;
+    if (contextId) openHelpTopic(hwnd, contextId);
+    setBusy(false);
+    return 1;
+}
+
+UINT PrintLogWindow::onHelpContents(HWND hwnd, UINT id) {
+    (void)id;
+    setBusy(true);
+    if (!HtmlHelpA(NULL, helpFilePath_, HH_DISPLAY_TOC, 0)) showHelpFileMissing(hwnd, helpFilePath_);
+    setBusy(false);
+    return 1;
+}
+
+UINT PrintLogWindow::onAbout(HWND hwnd, UINT id) {
+    (void)id;
+    AboutDialog about(instance_);
+    about.show(hwnd);
+    return 1;
+}
+
+UINT PrintLogWindow::onShowLogInfo(HWND hwnd, UINT id) {
+    (void)id;
+    if (infoDialog_.isActive()) {
+        infoDialog_.bringToFront();
+        return 0;
+    }
+    if (listView_.selectedIndex() < 0) return 0;
+    DummyWindow* owner = new (std::nothrow) DummyWindow(instance_, &infoDialog_);
+    if (!owner) return 0;
+    enableMenuItem(hwnd, IDM_REFRESH, false);
+    enableMenuItem(hwnd, IDM_CLEAR_ALL, false);
+    owner->run();
+    delete owner;
+    return 1;
+}
