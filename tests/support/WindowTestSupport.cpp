@@ -1,0 +1,72 @@
+#include "tests/support/WindowTestSupport.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+namespace {
+const char* const kSpyProperty = "KQVT_TEST_SPY";
+
+std::vector<LoggedMessage> select(const std::vector<LoggedMessage>& log, UINT message) {
+    std::vector<LoggedMessage> out;
+    for (const LoggedMessage& m : log)
+        if (m.message == message) out.push_back(m);
+    return out;
+}
+}  // namespace
+
+HINSTANCE testInstance() { return ::GetModuleHandleA(nullptr); }
+
+void initCommonControlsForTests() {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+    ::InitCommonControlsEx(&icc);
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+HostWindow::HostWindow() : RegisteredWindow(testInstance()) {
+    // A class per object, so that hosts can coexist.
+    static unsigned serial = 0;
+    char name[48];
+    std::snprintf(name, sizeof name, "KqvtTestHost%u", ++serial);
+    if (registerDefaultClass(name)) create(name, NULL, NULL, SW_HIDE, WS_OVERLAPPEDWINDOW, 0);
+}
+
+HostWindow::~HostWindow() {
+    if (hwnd() != NULL) ::DestroyWindow(hwnd());
+}
+
+LRESULT HostWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    log_.push_back(LoggedMessage{message, wParam, lParam});
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+std::vector<LoggedMessage> HostWindow::received(UINT message) const { return select(log_, message); }
+
+MessageSpy::MessageSpy(HWND hwnd) : hwnd_(hwnd), original_(nullptr) {
+    ::SetPropA(hwnd, kSpyProperty, static_cast<HANDLE>(this));
+    original_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MessageSpy::spyProc)));
+}
+
+MessageSpy::~MessageSpy() {
+    if (::IsWindow(hwnd_)) {
+        ::SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        ::RemovePropA(hwnd_, kSpyProperty);
+    }
+}
+
+std::vector<LoggedMessage> MessageSpy::received(UINT message) const { return select(log_, message); }
+
+LRESULT CALLBACK MessageSpy::spyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MessageSpy* spy = static_cast<MessageSpy*>(::GetPropA(hwnd, kSpyProperty));
+    if (spy == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    spy->log_.push_back(LoggedMessage{message, wParam, lParam});
+    return ::CallWindowProcA(spy->original_, hwnd, message, wParam, lParam);
+}

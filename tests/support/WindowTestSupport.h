@@ -1,0 +1,52 @@
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/RegisteredWindow.h"
+
+// The test executable's own module, which holds the UI and test resources.
+HINSTANCE testInstance();
+// List view, status bar and up-down classes.
+void initCommonControlsForTests();
+// Dispatches everything queued for this thread, without waiting.
+void pumpMessages();
+
+struct LoggedMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// A hidden top-level window of a class of its own, used as parent or owner in window tests.
+// It records every message its object receives and otherwise behaves as DefWindowProcA.
+class HostWindow : public RegisteredWindow {
+public:
+    HostWindow();
+    // Destroys the window (and its children), so that the class can be unregistered.
+    ~HostWindow() override;
+    LRESULT windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The messages received with this number, oldest first.
+    std::vector<LoggedMessage> received(UINT message) const;
+    void clearLog() { log_.clear(); }
+
+private:
+    std::vector<LoggedMessage> log_;
+};
+
+// Records the messages sent or posted to an existing window (a control) by subclassing it
+// for the life of the object; the original procedure still handles every message.
+class MessageSpy {
+public:
+    explicit MessageSpy(HWND hwnd);
+    ~MessageSpy();
+    MessageSpy(const MessageSpy&) = delete;
+    MessageSpy& operator=(const MessageSpy&) = delete;
+    std::vector<LoggedMessage> received(UINT message) const;
+
+private:
+    static LRESULT CALLBACK spyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND hwnd_;
+    WNDPROC original_;
+    std::vector<LoggedMessage> log_;
+};
