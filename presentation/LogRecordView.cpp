@@ -231,3 +231,34 @@ const char* LogRecordView::columnText(int column, char* buffer, size_t bufferSiz
     default: return "";
     }
 }
+
+void LogRecordView::takeFrom(LogRecordView& other) {
+    if (&other == this) return;
+    // The copy's heap block moves with its ownership, so every pointer into it stays valid.
+    copy_ = static_cast<ByteBuffer&&>(other.copy_);
+    copySize_ = other.copySize_;
+    record = other.record;
+    printerName = other.printerName;
+    requesterName = other.requesterName;
+    documentName = other.documentName;
+    userName = other.userName;
+    matchKey = other.matchKey;
+    title = other.title;
+    extraText = other.extraText;
+    messageText = other.messageText;
+    std::memcpy(dateText, other.dateText, sizeof dateText);
+    std::memcpy(pagesPrintedText, other.pagesPrintedText, sizeof pagesPrintedText);
+    std::memcpy(sheetsText, other.sheetsText, sizeof sheetsText);
+    std::memcpy(colourPagesText, other.colourPagesText, sizeof colourPagesText);
+    std::memcpy(monoPagesText, other.monoPagesText, sizeof monoPagesText);
+    std::memcpy(trayText, other.trayText, sizeof trayText);
+    std::memcpy(categoryText, other.categoryText, sizeof categoryText);
+    rowState = other.rowState;
+    detailsCache_.clear();
+    dialogCategoryCache_.clear();
+    pagesDetailCache_.clear();
+    other.copySize_ = 0;
+    other.clearStrings();
+    other.clearTexts();
+    other.record = nullptr;
+}

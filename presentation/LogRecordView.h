@@ -38,6 +38,9 @@ public:
     uint32_t parseRecord(const void* source);
     // Empties this view, parses the other view's copy and takes its row state.
     uint32_t assignFrom(const LogRecordView& other);
+    // Takes over the other view's copy, pointers, texts and row state without parsing
+    // again; the other view is left empty.
+    void takeFrom(LogRecordView& other);
     // True when both views show the same record (bytes, strings and texts).
     bool sameContent(const LogRecordView& other) const;
 

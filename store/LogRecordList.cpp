@@ -29,6 +29,16 @@ LogRecordNode* LogRecordList::append(const LogRecordView& view) {
     return node;
 }
 
+LogRecordNode* LogRecordList::adopt(LogRecordView& view) {
+    LogRecordNode* node = new (std::nothrow) LogRecordNode;
+    if (!node) return nullptr;
+    node->view.takeFrom(view);
+    *lastLink_ = node;
+    lastLink_ = &node->next;
+    ++count_;
+    return node;
+}
+
 void LogRecordList::removeGone() {
     LogRecordNode** link = &head_.next;
     lastLink_ = &head_.next;

@@ -32,6 +32,8 @@ public:
 
     // A new row at the end, taking the view's record and state; null without memory.
     LogRecordNode* append(const LogRecordView& view);
+    // A new row at the end that takes over the view itself (left empty); null without memory.
+    LogRecordNode* adopt(LogRecordView& view);
     // Removes and frees every row in ROW_GONE, keeping the order of the others.
     void removeGone();
 

@@ -430,14 +430,11 @@ void PrintLogStore::appendParsedRecords(const uint8_t* data, uint32_t bound, boo
             match->view.rowState = ROW_CURRENT;
         } else if (match) {
             temp.rowState = ROW_CHANGED;
-            if (!match->view.assignFrom(temp)) {
-                broken = true;
-                return;
-            }
+            match->view.takeFrom(temp);
             result = kLoadChanged;
         } else {
             temp.rowState = ROW_NEW;
-            if (!list_.append(temp)) {
+            if (!list_.adopt(temp)) {
                 // Rows missing without a word would mislead: report the load as failed.
                 broken = true;
                 return;
