@@ -15,9 +15,10 @@ public:
     // Modal on template 113: 1 after OK, 2 after Esc or the close button.
     INT_PTR show(HWND parent) override;
 
+private:
+    // Centres the dialog at WM_INITDIALOG, then hands every message to the map.
     LRESULT windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
     UINT setDescription(HWND hwnd, UINT controlId);
     UINT setVersion(HWND hwnd, UINT controlId);
     UINT setCopyright(HWND hwnd, UINT controlId);
