@@ -8,111 +8,14 @@
 
 #include "services/VersionStrings.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/VersionResource.h"
 
 namespace {
 
-// Builds a version resource node: header, key, aligned value, aligned children.
-struct VersionNode {
-    std::wstring key;
-    uint16_t type = 1;               // 1 text, 0 binary
-    std::vector<uint8_t> value;      // bytes as stored
-    uint16_t valueLength = 0;        // as the header counts it (characters for text)
-    std::vector<VersionNode> children;
-};
-
-void align(std::vector<uint8_t>& out) {
-    while (out.size() % 4) out.push_back(0);
-}
-
-std::vector<uint8_t> build(const VersionNode& node) {
-    std::vector<uint8_t> out(6, 0);
-    for (wchar_t c : node.key) {
-        out.push_back(static_cast<uint8_t>(c & 0xFF));
-        out.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
-    align(out);
-    out.insert(out.end(), node.value.begin(), node.value.end());
-    for (const VersionNode& child : node.children) {
-        align(out);
-        std::vector<uint8_t> bytes = build(child);
-        out.insert(out.end(), bytes.begin(), bytes.end());
-    }
-    uint16_t length = static_cast<uint16_t>(out.size());
-    out[0] = static_cast<uint8_t>(length & 0xFF);
-    out[1] = static_cast<uint8_t>(length >> 8);
-    out[2] = static_cast<uint8_t>(node.valueLength & 0xFF);
-    out[3] = static_cast<uint8_t>(node.valueLength >> 8);
-    out[4] = static_cast<uint8_t>(node.type);
-    out[5] = 0;
-    return out;
-}
-
-VersionNode text(const std::wstring& key, const std::wstring& value) {
-    VersionNode n;
-    n.key = key;
-    for (wchar_t c : value) {
-        n.value.push_back(static_cast<uint8_t>(c & 0xFF));
-        n.value.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    n.value.push_back(0);
-    n.value.push_back(0);
-    n.valueLength = static_cast<uint16_t>(value.size() + 1);
-    return n;
-}
-
-struct StringEntry {
-    std::wstring key;
-    std::wstring value;
-};
-
-std::vector<uint8_t> versionResource(const std::wstring& table, const std::vector<StringEntry>& strings,
-                                     const std::vector<uint8_t>& translation) {
-    VersionNode root;
-    root.key = L"VS_VERSION_INFO";
-    root.type = 0;
-    VS_FIXEDFILEINFO fixed = {};
-    fixed.dwSignature = 0xFEEF04BD;
-    fixed.dwStrucVersion = 0x00010000;
-    fixed.dwFileVersionMS = 0x00010001;
-    fixed.dwFileVersionLS = 0x00010000;
-    root.value.assign(reinterpret_cast<uint8_t*>(&fixed), reinterpret_cast<uint8_t*>(&fixed) + sizeof fixed);
-    root.valueLength = sizeof fixed;
-
-    VersionNode tableNode;
-    tableNode.key = table;
-    for (const StringEntry& s : strings) tableNode.children.push_back(text(s.key, s.value));
-    VersionNode stringInfo;
-    stringInfo.key = L"StringFileInfo";
-    stringInfo.children.push_back(tableNode);
-
-    VersionNode var;
-    var.key = L"Translation";
-    var.type = 0;
-    var.value = translation;
-    var.valueLength = static_cast<uint16_t>(translation.size());
-    VersionNode varInfo;
-    varInfo.key = L"VarFileInfo";
-    varInfo.children.push_back(var);
-
-    root.children.push_back(stringInfo);
-    root.children.push_back(varInfo);
-    return build(root);
-}
-
 // A copy of a small test program carrying the given version resource.
 bool makeProgramWithVersion(const std::string& path, const std::vector<uint8_t>& resource) {
-    if (!::CopyFileA((testBinaryDir() + "kqvt_holder.exe").c_str(), path.c_str(), FALSE)) return false;
-    HANDLE update = ::BeginUpdateResourceA(path.c_str(), FALSE);
-    if (!update) return false;
-    BOOL ok = ::UpdateResourceA(update, MAKEINTRESOURCEA(16) /* RT_VERSION */, MAKEINTRESOURCEA(1),
-                                MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT),
-                                const_cast<uint8_t*>(resource.data()), static_cast<DWORD>(resource.size()));
-    return ::EndUpdateResourceA(update, !ok) && ok;
+    return copyWithVersionResource(testBinaryDir() + "kqvt_holder.exe", path, resource);
 }
-
-const std::vector<uint8_t> kJapaneseTranslation = {0x11, 0x04, 0xA4, 0x03};  // 0x0411, 932
 
 struct Read {
     int result;
@@ -154,7 +57,7 @@ TEST(VersionStrings, ReadingStopsAtTheFirstMissingOrEmptyString) {
     struct Case {
         const char* what;
         std::wstring table;
-        std::vector<StringEntry> strings;
+        std::vector<VersionString> strings;
         std::vector<uint8_t> translation;
         Read expected;
     } cases[] = {
@@ -188,7 +91,7 @@ TEST(VersionStrings, ReadingStopsAtTheFirstMissingOrEmptyString) {
     int n = 0;
     for (const Case& c : cases) {
         std::string path = dir.file("program" + std::to_string(n++) + ".exe");
-        ASSERT_TRUE(makeProgramWithVersion(path, versionResource(c.table, c.strings, c.translation))) << c.what;
+        ASSERT_TRUE(makeProgramWithVersion(path, buildVersionResource(c.table, c.strings, c.translation))) << c.what;
         Read r = readFrom(path.c_str());
         EXPECT_EQ(c.expected.result, r.result) << c.what;
         EXPECT_EQ(c.expected.description, r.description) << c.what;
