@@ -1,6 +1,10 @@
 #include "framework/ListViewControl.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
+
+#include "services/ByteBuffer.h"
 
 ListViewControl::~ListViewControl() { delete[] sortEntries_; }
 
@@ -171,4 +175,129 @@ ListViewControl::SortEntry* ListViewControl::sortEntryFor(int column) {
     for (uint16_t i = 0; i < sortEntryCount_; ++i)
         if (sortEntries_[i].column == column) return &sortEntries_[i];
     return nullptr;
+}
+
+namespace {
+
+// One row as the sort sees it, read once before the list view starts comparing.
+struct SortCell {
+    LPARAM data;
+    int row;
+    int64_t value;      // compare kind 1
+    size_t textOffset;  // compare kind 0: into the text pool
+};
+
+struct SortContext {
+    const SortCell* cells;
+    int count;
+    const char* pool;
+    UINT compareKind;
+    UINT direction;
+};
+
+bool cellBefore(const SortCell& a, const SortCell& b) {
+    return a.data != b.data ? a.data < b.data : a.row < b.row;
+}
+
+// The first row with this item data: the row a search from the top would find.
+const SortCell* findCell(const SortContext& context, LPARAM data) {
+    const SortCell* end = context.cells + context.count;
+    const SortCell* at = std::lower_bound(context.cells, end, data,
+                                          [](const SortCell& cell, LPARAM d) { return cell.data < d; });
+    return at != end && at->data == data ? at : nullptr;
+}
+
+// LVM_SORTITEMS hands over the rows' item data. Rows are looked up in the table by a binary
+// search instead of a search of the list, which would make a sort of n rows cost n^2 log n.
+int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM contextParam) {
+    const SortContext& context = *reinterpret_cast<const SortContext*>(contextParam);
+    const SortCell* a = findCell(context, first);
+    const SortCell* b = findCell(context, second);
+    int result;
+    if (context.compareKind == 1) {
+        // A row that cannot be found reads as an empty cell.
+        int64_t va = a != nullptr ? a->value : 1;
+        int64_t vb = b != nullptr ? b->value : 1;
+        // Compared, not subtracted: the difference of two large values would wrap.
+        result = va < vb ? -1 : (va > vb ? 1 : 0);
+    } else {
+        result = ::lstrcmpA(a != nullptr ? context.pool + a->textOffset : "",
+                            b != nullptr ? context.pool + b->textOffset : "");
+    }
+    return context.direction == 1 ? -result : result;
+}
+
+}  // namespace
+
+int64_t ListViewControl::numericSortValue(const char* text) {
+    if (text == nullptr || text[0] == '\0') return 1;
+    if (text[0] == ' ') return 0;
+    const char* p = text;
+    while (*p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    // Far beyond any count or 32-bit ID, and far from wrapping.
+    const int64_t limit = 100000000000000000LL;
+    int64_t value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p)
+        if (value < limit) value = value * 10 + (*p - '0');
+    return (negative ? -value : value) + 1;
+}
+
+BOOL ListViewControl::sortByColumn(int column, UINT compareKind, int directionOp) {
+    if (hwnd_ == NULL || sortEntries_ == nullptr) return FALSE;
+    SortEntry* entry = sortEntryFor(column);
+    if (entry == nullptr) return FALSE;
+    if (directionOp == 0 || directionOp == 1)
+        entry->direction = static_cast<UINT>(directionOp);
+    else if (directionOp == 2)
+        entry->direction = entry->direction == 0 ? 1 : 0;
+    entry->compareKind = compareKind;
+
+    int count = itemCount();
+    if (count < 0) count = 0;
+    SortCell* cells = new (std::nothrow) SortCell[count > 0 ? count : 1];
+    if (cells == nullptr) {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    ByteBuffer pool;
+    size_t used = 0;
+    bool numeric = compareKind == 1;
+    char text[kSortTextCapacity];
+    for (int row = 0; row < count; ++row) {
+        text[0] = '\0';
+        LVITEMA item = {};
+        item.iSubItem = entry->column;
+        item.pszText = text;
+        item.cchTextMax = kSortTextCapacity;
+        send(LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        text[kSortTextCapacity - 1] = '\0';
+        cells[row] = SortCell{itemData(row), row, 0, 0};
+        if (numeric) {
+            cells[row].value = numericSortValue(text);
+            continue;
+        }
+        size_t length = std::strlen(text) + 1;
+        if (used + length > pool.size()) {
+            size_t grown = pool.size() < 4096 ? 4096 : pool.size() * 2;
+            while (grown < used + length) grown *= 2;
+            if (!pool.resize(grown)) {
+                delete[] cells;
+                ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+                return FALSE;
+            }
+        }
+        std::memcpy(pool.data() + used, text, length);
+        cells[row].textOffset = used;
+        used += length;
+    }
+    std::sort(cells, cells + count, cellBefore);
+
+    SortContext context = {cells, count, numeric || pool.empty() ? "" : reinterpret_cast<const char*>(pool.data()),
+                           compareKind, entry->direction};
+    BOOL sorted = static_cast<BOOL>(send(LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
+                                         reinterpret_cast<LPARAM>(&compareRows)));
+    delete[] cells;
+    return sorted;
 }

@@ -64,6 +64,19 @@ public:
     void removeExStyle(DWORD bits) override;
     void setExStyle(DWORD value) override;
 
+    // Orders the rows by the texts they show in `column`: compare kind 1 by number (a cell
+    // that starts with a blank is 0, any other its leading decimal number plus 1), any other
+    // kind by lstrcmpA. `directionOp` 0 or 1 sets the column's direction (1 descending), 2
+    // reverses it, any other value keeps it; the compare kind is stored in the entry too.
+    // FALSE without a window, for a column without a sort entry, and when the cell table
+    // cannot be had (nothing is sorted then; the system's error says why).
+    BOOL sortByColumn(int column, UINT compareKind, int directionOp);
+    // The number a cell sorts by under compare kind 1. Read like atoi, but in 64 bits and
+    // saturated, so that large job IDs keep their order.
+    static int64_t numericSortValue(const char* text);
+    // Capacity of the buffer each cell's text is read into, terminating NUL included.
+    static constexpr int kSortTextCapacity = 520;
+
     uint16_t sortEntryCount() const { return sortEntryCount_; }
     SortEntry* sortEntries() { return sortEntries_; }
     // The entry of `column`, or null.

@@ -40,3 +40,7 @@ constexpr const char* kPagesSuffix = "ページ";
 constexpr const char* kCopiesOfFormat = " （ %d / %d部 ）";
 constexpr const char* kCopiesFormat = " （ %d部 ）";
 constexpr const char* kNeedsChecking = "   ※要確認";
+
+// Counts in the log information dialog
+constexpr const char* kDialogPagesFormat = "%dページ";
+constexpr const char* kDialogSheetsFormat = "%d枚";
