@@ -2,6 +2,7 @@
 // the warnings, with message boxes answered from a second thread.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include <cstring>
