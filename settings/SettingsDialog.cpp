@@ -111,6 +111,11 @@ INT_PTR SettingsDialog::show(HWND parent) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return -1;
     }
+    // The open dialog's values and notices stay as they are.
+    if (active_) {
+        ::SetLastError(ERROR_ALREADY_EXISTS);
+        return -1;
+    }
     logName_.assign(log_->logPath());
     const DWORD maxKb = log_->maxKb();
     logSize_ = static_cast<int32_t>(maxKb > sizeLimit_ ? sizeLimit_ : maxKb);

@@ -201,9 +201,12 @@ TEST_F(SettingsDialogTest, OpeningAndClosingAreAnnouncedToTheOwner) {
         TestSettingsDialog dialog(&store, version);
         HWND shown = NULL;
         int activeInside = -1;
+        INT_PTR nested = 0;
         dialog.steps.push_back([&](HWND hwnd) {
             shown = hwnd;
             activeInside = dialog.isActive();
+            // A second show while this one is up opens nothing and changes nothing.
+            nested = dialog.show(NULL);
             click(hwnd, IDCANCEL);
         });
         EXPECT_EQ(0, dialog.isActive());
@@ -211,6 +214,7 @@ TEST_F(SettingsDialogTest, OpeningAndClosingAreAnnouncedToTheOwner) {
         pumpMessages();
         EXPECT_EQ(0, dialog.activeAtInit);
         EXPECT_EQ(1, activeInside);
+        EXPECT_EQ(-1, nested);
         EXPECT_EQ(0, dialog.isActive());
         const LPARAM templateId = version == OSVER_VISTA ? IDD_SETTINGS_FILE : IDD_SETTINGS_PATH;
         std::vector<LoggedMessage> opened = owner_.received(kDialogOpenedMessage);
@@ -443,6 +447,19 @@ TEST_F(SettingsDialogTest, MissingFileAtANewPathIsCreatedAndTheListEmptied) {
     EXPECT_GT(fileSize(old), 3u * 1024);
 }
 
+TEST_F(SettingsDialogTest, LogDeletedSinceTheLoadIsMadeAgainAndTheListEmptied) {
+    const std::string log = writeLog(file("print.log"), 3);
+    PrintLogStore store(log.c_str(), 500);
+    ASSERT_EQ(kLoadChanged, store.load());
+    ASSERT_TRUE(::DeleteFileA(log.c_str()));
+    TestSettingsDialog dialog(&store, OSVER_XP);
+    dialog.steps.push_back([&](HWND hwnd) { click(hwnd, IDOK); });
+    EXPECT_EQ(IDOK, dialog.show(owner_.hwnd()));
+    EXPECT_EQ(64u, fileSize(log));
+    EXPECT_EQ(0u, store.count());
+    EXPECT_STREQ(log.c_str(), store.logPath());
+}
+
 TEST_F(SettingsDialogTest, RefusedNamesKeepEverything) {
     const std::string log = writeLog(file("print.log"), 3);
     const std::string foreign = file("foreign.txt");
@@ -564,9 +581,11 @@ TEST_F(SettingsDialogTest, FixedFolderFileNames) {
     ::DeleteFileA(created.c_str());
 }
 
+// The intake keeps writing the log that the settings file names; the viewer's store and its
+// list stay with that log as well, even though the new file was already made.
 TEST_F(SettingsDialogTest, FailedSaveKeepsTheViewerOnTheSavedSettings) {
     const std::string log = writeLog(file("print.log"), 3);
-    const std::string other = writeLog(file("other.log"), 1);
+    const std::string other = file("other.log");
     // A folder where the settings file should be: nothing can be written there.
     const std::string ini = ScopedSettingsFile::path();
     ASSERT_TRUE(::CreateDirectoryA(ini.c_str(), NULL));
@@ -590,6 +609,7 @@ TEST_F(SettingsDialogTest, FailedSaveKeepsTheViewerOnTheSavedSettings) {
     EXPECT_STREQ(log.c_str(), store.logPath());
     EXPECT_EQ(500u, store.maxKb());
     EXPECT_EQ(3u, store.count());
+    EXPECT_EQ(64u, fileSize(other));
 }
 
 TEST_F(SettingsDialogTest, FailedResizeIsReportedAfterTheSave) {
@@ -735,6 +755,53 @@ TEST_F(SettingsDialogTest, HelpKeyOpensTheControlsTopic) {
         EXPECT_EQ(0, ::lstrcmpiA((testBinaryDir() + "KQVTLGVW.CHM").c_str(), dialog.helpFilePath()));
         EXPECT_EQ(static_cast<UINT>(HH_DISPLAY_TOPIC), g_helpCommand);
         EXPECT_EQ(c.topic, g_helpTopic) << c.control;
+    }
+    setHtmlHelpHook(previous);
+    map.ivb = nullptr;
+    map.strings = nullptr;
+}
+
+TEST_F(SettingsDialogTest, ContextMenuOffersHelpForTheControlUnderIt) {
+    static uint32_t ivb[] = {8, 52, 1};
+    static uint8_t strings[] = "\0file.htm";
+    HelpMap map;
+    map.count = 3;
+    map.ivb = ivb;
+    map.strings = strings;
+    map.stringsSize = sizeof strings;
+    HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
+    PrintLogStore store(file("a.log").c_str(), 500);
+    const struct {
+        const char* what;
+        bool onControl;
+        std::vector<WPARAM> keys;
+        int calls;
+    } cases[] = {
+        {"help chosen", true, {VK_DOWN, VK_RETURN}, 1},
+        {"menu dismissed", true, {VK_ESCAPE}, 0},
+        // Shift+F10 on the dialog itself names no control: no menu at all.
+        {"no control", false, {}, 0},
+    };
+    for (const auto& c : cases) {
+        TestSettingsDialog dialog(&store, OSVER_VISTA);
+        dialog.setHelpMap(&map);
+        g_helpCalls = 0;
+        g_helpTopic.clear();
+        bool stillOpen = false;
+        dialog.steps.push_back([&](HWND hwnd) {
+            ::SetForegroundWindow(hwnd);
+            for (WPARAM key : c.keys) {
+                ::PostMessageA(hwnd, WM_KEYDOWN, key, 0);
+                ::PostMessageA(hwnd, WM_KEYUP, key, 0xC0000000);
+            }
+            HWND target = c.onControl ? ::GetDlgItem(hwnd, IDC_FILE_EDIT) : hwnd;
+            ::SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), c.onControl ? 0 : -1);
+        });
+        addCancelStep(dialog, &stillOpen);
+        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd())) << c.what;
+        EXPECT_TRUE(stillOpen) << c.what;
+        EXPECT_EQ(c.calls, g_helpCalls) << c.what;
+        if (c.calls) EXPECT_EQ("file.htm", g_helpTopic);
     }
     setHtmlHelpHook(previous);
     map.ivb = nullptr;
