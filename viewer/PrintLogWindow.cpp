@@ -223,7 +223,7 @@ LRESULT PrintLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 int PrintLogWindow::onCreate(HWND hwnd) {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&controls);
     ::SetWindowTextA(hwnd, kMainTitle);
     ::SendMessageA(hwnd, WM_SETICON, ICON_BIG,

@@ -801,7 +801,9 @@ TEST_F(SettingsDialogTest, ContextMenuOffersHelpForTheControlUnderIt) {
         EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd())) << c.what;
         EXPECT_TRUE(stillOpen) << c.what;
         EXPECT_EQ(c.calls, g_helpCalls) << c.what;
-        if (c.calls) EXPECT_EQ("file.htm", g_helpTopic);
+        if (c.calls) {
+            EXPECT_EQ("file.htm", g_helpTopic);
+        }
     }
     setHtmlHelpHook(previous);
     map.ivb = nullptr;
