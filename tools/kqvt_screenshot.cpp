@@ -1,12 +1,17 @@
 // Saves a picture of a top-level window (found by its title) or of the whole screen as a
 // PNG file, for the README and for looking at the viewer on a machine without a screen.
 //
-//   kqvt_screenshot OUTPUT.png [WINDOW TITLE]
+//   kqvt_screenshot OUTPUT.png [WINDOW TITLE] [--home] [--command ID] [--screen]
+//
+// --home presses Home in the window's list (selecting its first row), --command posts a
+// menu command to the window (waiting a moment for what it opens), --screen takes the
+// whole screen rather than the window.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -93,6 +98,9 @@ int main() {
         return 2;
     }
     RECT area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    bool wholeScreen = false;
+    for (int i = 3; i < argc; ++i)
+        if (!wcscmp(argv[i], L"--screen")) wholeScreen = true;
     if (argc > 2) {
         HWND window = ::FindWindowW(NULL, argv[2]);
         if (!window) {
@@ -100,8 +108,21 @@ int main() {
             return 1;
         }
         ::SetForegroundWindow(window);
+        for (int i = 3; i < argc; ++i) {
+            if (!wcscmp(argv[i], L"--home")) {
+                HWND list = ::FindWindowExA(window, NULL, "SysListView32", NULL);
+                if (list) {
+                    ::PostMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+                    ::PostMessageA(list, WM_KEYUP, VK_HOME, 0);
+                }
+                ::Sleep(500);
+            } else if (!wcscmp(argv[i], L"--command") && i + 1 < argc) {
+                ::PostMessageA(window, WM_COMMAND, WPARAM(_wtoi(argv[++i])), 0);
+                ::Sleep(1500);
+            }
+        }
         ::RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-        ::GetWindowRect(window, &area);
+        if (!wholeScreen) ::GetWindowRect(window, &area);
     }
     const int width = area.right - area.left, height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return 1;
