@@ -28,7 +28,17 @@ BOOL CALLBACK findBox(HWND hwnd, LPARAM param) {
 }  // namespace
 
 BoxAnswerer::BoxAnswerer(const char* caption, int button, int times)
-    : caption_(caption ? caption : ""), anyCaption_(caption == nullptr), button_(button), times_(times) {
+    : caption_(caption ? caption : ""), anyCaption_(caption == nullptr), buttons_(size_t(times), button),
+      times_(times) {
+    begin();
+}
+
+BoxAnswerer::BoxAnswerer(const std::vector<int>& buttons)
+    : anyCaption_(true), buttons_(buttons), times_(int(buttons.size())) {
+    begin();
+}
+
+void BoxAnswerer::begin() {
     ::InitializeCriticalSection(&lock_);
     done_ = ::CreateEventA(NULL, TRUE, FALSE, NULL);
     thread_ = ::CreateThread(NULL, 0, &BoxAnswerer::threadProc, this, 0, NULL);
@@ -61,6 +71,13 @@ bool BoxAnswerer::wait(DWORD timeoutMs) {
 
 int BoxAnswerer::answered() const { return static_cast<int>(answered_); }
 
+std::vector<std::string> BoxAnswerer::titles() const {
+    ::EnterCriticalSection(&lock_);
+    std::vector<std::string> copy = titles_;
+    ::LeaveCriticalSection(&lock_);
+    return copy;
+}
+
 std::vector<std::string> BoxAnswerer::texts() const {
     ::EnterCriticalSection(&lock_);
     std::vector<std::string> copy = texts_;
@@ -87,12 +104,16 @@ void BoxAnswerer::poll() {
         ::Sleep(50);
         char text[1024] = "";
         ::GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+        char title[256] = "";
+        ::GetWindowTextA(search.found, title, sizeof title);
         ::EnterCriticalSection(&lock_);
         texts_.push_back(text);
+        titles_.push_back(title);
         ::LeaveCriticalSection(&lock_);
         seen.push_back(search.found);
-        HWND button = ::GetDlgItem(search.found, button_);
-        ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        const int id = buttons_[size_t(answered_)];
+        HWND button = ::GetDlgItem(search.found, id);
+        ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
         ::InterlockedIncrement(&answered_);
     }
     if (answered_ >= times_) ::SetEvent(done_);

@@ -11,6 +11,8 @@ class BoxAnswerer {
 public:
     // `caption` null: any dialog-class window of this process.
     BoxAnswerer(const char* caption, int button, int times = 1);
+    // Answers boxes of any caption, one after another, with these buttons in turn.
+    explicit BoxAnswerer(const std::vector<int>& buttons);
     ~BoxAnswerer();
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
@@ -19,17 +21,20 @@ public:
     bool wait(DWORD timeoutMs);
     int answered() const;
     std::vector<std::string> texts() const;
+    std::vector<std::string> titles() const;
 
 private:
     static DWORD WINAPI threadProc(void* self);
     void poll();
     std::string caption_;
     bool anyCaption_;
-    int button_;
+    void begin();
+    std::vector<int> buttons_;
     int times_;
     volatile LONG answered_ = 0;
     volatile LONG stop_ = 0;
     std::vector<std::string> texts_;
+    std::vector<std::string> titles_;
     mutable CRITICAL_SECTION lock_;
     HANDLE thread_ = NULL;
     HANDLE done_ = NULL;

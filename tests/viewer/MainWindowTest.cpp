@@ -12,6 +12,7 @@
 
 #include "framework/PrivateMessages.h"
 #include "resources/MenuIds.h"
+#include "services/RegistryKey.h"
 #include "services/ScopedHandle.h"
 #include "store/LogLock.h"
 #include "store/LogWriter.h"
@@ -22,6 +23,7 @@
 #include "tests/support/WindowTestSupport.h"
 #include "viewer/PrintLogWindow.h"
 #include "viewer/ViewerTexts.h"
+#include "viewer/WindowPlacement.h"
 
 namespace {
 
@@ -319,4 +321,109 @@ TEST_F(MainWindow, OneWarningPerFamilyAndNoSettingsBehindAnotherBox) {
         ASSERT_EQ(1u, texts.size());
         EXPECT_EQ(std::string(kReadFailedLine) + kDataBrokenLine + kDeleteOrRenameLine, texts[0]);
     }
+}
+
+// A write failure the user can remedy opens the settings; cancelled, the viewer asks
+// whether to exit (naming the write), and asks again after each further cancel.
+TEST_F(MainWindow, WriteErrorNeedingSettingsAsksUntilTheUserExits) {
+    BoxAnswerer answers({IDOK, IDCANCEL, IDCANCEL, IDCANCEL, IDOK});
+    start({"-b", "42"});
+    ASSERT_TRUE(answers.answered() == 5 || answers.wait(20000));
+    std::vector<std::string> texts = answers.texts(), titles = answers.titles();
+    EXPECT_EQ(std::string(kWriteFailedFirstLine) + kDataBrokenLine + kDeleteOrRenameLine, texts[0]);
+    EXPECT_EQ("Quillbridge2 印刷ログ 環境設定", titles[1]);
+    EXPECT_EQ(std::string(kCannotWriteLine) + kExitQuestionLine, texts[2]);
+    EXPECT_EQ("Quillbridge2 印刷ログ 環境設定", titles[3]);
+    EXPECT_EQ(std::string(kCannotWriteLine) + kExitQuestionLine, texts[4]);
+    EXPECT_FALSE(hwnd_ && ::IsWindow(hwnd_));
+}
+
+TEST_F(MainWindow, ClosedRecordsShowOnlyWithAllView) {
+    writeLog({});
+    appendRecord(RecordBuilder().kind(3).errorCode(330).jobId(8).time(2026, 7, 1, 9, 0, 0).build());
+    appendRecord(RecordBuilder().kind(0).jobId(8).time(2026, 7, 1, 9, 5, 0).build());
+    start();
+    EXPECT_EQ(1, rows());
+    EXPECT_EQ(0, rowView(0)->record->eventKind);
+    TearDown();
+    start({}, 1);
+    EXPECT_EQ(2, rows());
+    EXPECT_EQ("8", cell(1, 9));
+}
+
+TEST_F(MainWindow, ReloadAfterDropsRemovesExactlyThoseRows) {
+    settings_.set("LogSize", "2");
+    writeLog({job(1), job(2), job(3), job(4)});
+    start();
+    ASSERT_EQ(4, rows());
+    // Fills the 2 KB log but for one old record: the three oldest go.
+    Bytes big = RecordBuilder().jobId(9).padTo(uint32_t(2048 - 64 - job(1).size())).build();
+    {
+        ScopedHandle h(::CreateFileA(log_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
+        ASSERT_EQ(kWriteStored, writeLogFile(h.get(), big.data(), uint32_t(big.size()), 2));
+    }
+    tick(hwnd_);
+    pumpMessages();
+    ASSERT_EQ(2, rows());
+    EXPECT_EQ(9u, rowView(0)->record->jobId);
+    EXPECT_EQ(4u, rowView(1)->record->jobId);
+    EXPECT_EQ("2 個の印刷ログ", status());
+}
+
+TEST_F(MainWindow, MenuItemsFollowSelectionAndTheFile) {
+    start();
+    HMENU actions = ::GetSubMenu(::GetMenu(hwnd_), 0);
+    auto greyed = [&](UINT id) { return (::GetMenuState(actions, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
+    EXPECT_TRUE(greyed(IDM_SHOW_LOG_INFO));
+    EXPECT_FALSE(greyed(IDM_REFRESH));
+    EXPECT_FALSE(greyed(IDM_CLEAR_ALL));
+    app_->listView().selectItem(1);
+    pumpMessages();
+    EXPECT_FALSE(greyed(IDM_SHOW_LOG_INFO));
+
+    // A log that cannot be opened for writing cannot be cleared.
+    ScopedHandle held(::CreateFileA(log_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL));
+    ::SendMessageA(hwnd_, kRunAllMessage, 0, 0);
+    EXPECT_TRUE(greyed(IDM_CLEAR_ALL));
+}
+
+TEST_F(MainWindow, RefreshAndColumnClicksOrderTheRows) {
+    writeLog({RecordBuilder().jobId(1).time(2026, 7, 1, 10, 0, 0).build(),
+              RecordBuilder().jobId(2).time(2026, 7, 1, 9, 0, 0).build(),
+              RecordBuilder().jobId(3).time(2026, 7, 1, 11, 0, 0).build()});
+    start();
+    auto order = [&] {
+        std::string jobs;
+        for (int i = 0; i < rows(); ++i) jobs += std::to_string(rowView(i)->record->jobId);
+        return jobs;
+    };
+    EXPECT_EQ("321", order());  // as they arrived: newest arrival on top
+    refresh(hwnd_);
+    EXPECT_EQ("312", order());  // by date, newest first
+    NMLISTVIEW click;
+    std::memset(&click, 0, sizeof click);
+    click.hdr.hwndFrom = app_->listView().hwnd();
+    click.hdr.idFrom = kListViewId;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = 7;
+    ::SendMessageA(hwnd_, WM_NOTIFY, kListViewId, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ("213", order());
+    ::SendMessageA(hwnd_, WM_NOTIFY, kListViewId, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ("312", order());
+    EXPECT_EQ(7, app_->sortColumn());
+}
+
+TEST_F(MainWindow, TenColumnsSaveNineWidths) {
+    start({}, 1);
+    ::DestroyWindow(hwnd_);
+    pumpMessages();
+    RegistryKey key;
+    ByteBuffer saved;
+    ASSERT_TRUE(key.open(HKEY_CURRENT_USER, kWindowStateKey, KEY_READ));
+    ASSERT_TRUE(key.readValue(kColumnWidthsValue, REG_BINARY, saved));
+    EXPECT_EQ(9u * sizeof(int), saved.size());
+    ByteBuffer place;
+    ASSERT_TRUE(key.readValue(kWindowPlaceValue, REG_BINARY, place));
+    EXPECT_EQ(sizeof(WINDOWPLACEMENT), place.size());
 }
