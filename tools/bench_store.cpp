@@ -16,64 +16,11 @@
 #include "services/ScopedHandle.h"
 #include "store/LogWriter.h"
 #include "store/PrintLogStore.h"
+#include "tools/BenchLog.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 
-double nowMs() {
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; ::QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
-Bytes makeRecord(uint32_t job, int kind) {
-    LogRecord fixed;
-    std::memset(&fixed, 0, sizeof fixed);
-    ::GetLocalTime(&fixed.eventTime);
-    fixed.eventTime.wMilliseconds = WORD(job % 1000);
-    fixed.eventKind = kind;
-    fixed.errorCode = kind == 3 ? 301 : 0;
-    fixed.jobId = job;
-    fixed.pagesPrinted = fixed.totalPages = fixed.sheetsPrinted = 3;
-    fixed.copiesPrinted = fixed.copiesRequested = 1;
-    fixed.monoPages = 3;
-    fixed.colourPages = 0;
-    char document[64];
-    std::snprintf(document, sizeof document, "document-%06u.docx", job);
-    const char* strings[kRecordStringCount] = {"NORVALE QV-2810 PCL", "PC-SALES-01", document, "tanaka",
-                                               "key", "", "", "printer message text"};
-    ByteBuffer b;
-    buildRecord(fixed, strings, b);
-    return Bytes(b.data(), b.data() + b.size());
-}
-
-// A log filled close to maxKb with records of about 250 bytes.
-Bytes makeFullLog(uint32_t maxKb, uint32_t& firstJob) {
-    LogFileHeader h;
-    makeFreshHeader(h, maxKb);
-    Bytes file(reinterpret_cast<uint8_t*>(&h), reinterpret_cast<uint8_t*>(&h) + sizeof h);
-    uint32_t job = 1, last = 0;
-    for (;;) {
-        Bytes r = makeRecord(job, job % 7 == 0 ? 3 : 0);
-        if (file.size() + r.size() > size_t(maxKb) * 1024) break;
-        last = uint32_t(file.size());
-        file.insert(file.end(), r.begin(), r.end());
-        ++job;
-    }
-    LogFileHeader* hp = reinterpret_cast<LogFileHeader*>(file.data());
-    hp->usedSize = hp->appendOffset = hp->tailOffset = uint32_t(file.size());
-    hp->lastRecordOffset = last;
-    firstJob = job;
-    return file;
-}
-
-bool writeFile(const std::string& path, const Bytes& b) {
-    ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
-    DWORD n = 0;
-    return h.valid() && ::WriteFile(h.get(), b.data(), DWORD(b.size()), &n, NULL) && n == b.size();
-}
 
 // The straightforward walk: every kept record is read, checked and written back.
 int straightforwardWrite(HANDLE file, const Bytes& record, uint32_t maxKb) {

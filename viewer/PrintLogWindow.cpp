@@ -320,7 +320,7 @@ void PrintLogWindow::fillRow(LogRecordView& view, int index, bool insert) {
 
 // Applies the store's row states to the list view in one pass over each: rows are found
 // through an index by their view, gone rows are deleted from the bottom up, and new rows
-// go to the top in store order (the last one topmost).
+// go to the top (the store's last one topmost).
 UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
     (void)hwnd;
     (void)id;
@@ -377,7 +377,11 @@ UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
     }
     for (int i = rows - 1; i >= 0 && !doomed.empty(); --i)
         if (doomed.data()[i]) listView_.deleteItem(i);
-    for (size_t i = 0; i < insertCount; ++i) fillRow(reinterpret_cast<LogRecordNode**>(inserts.data())[i]->view, 0, true);
+    // Each new row goes on top, so the last one of the store ends up first. Inserting them
+    // last-first, each below the one before, gives that order without moving the rows
+    // already inserted (into an empty list every insert is an append).
+    LogRecordNode** pending = reinterpret_cast<LogRecordNode**>(inserts.data());
+    for (size_t i = 0; i < insertCount; ++i) fillRow(pending[insertCount - 1 - i]->view, int(i), true);
 
     if (quiet) {
         ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
