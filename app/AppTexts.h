@@ -1,8 +1,5 @@
 #pragma once
 // Texts of start-up and the relaunch of the viewer.
-constexpr const char* kWriteFailedText = "印刷ログファイルの書き込みに失敗しました。\r\n\r\n";
-constexpr const char* kSystemErrorText = "システムエラーが発生しました。\r\n";
-constexpr const char* kWarningCaption = "Quillbridge2 印刷ログ";
 constexpr const char* kLaunchFailedLine = "launchProcess失敗, ErrorCode = %d\r\n";
 constexpr const char* kSessionIdFailedLine = "WTSGetActiveConsoleSessionId失敗, ErrorCode = %d\r\n";
 constexpr const char* kQueryTokenFailedLine = "pfnWTSQueryUserToken失敗, ErrorCode = %d\r\n";

@@ -13,6 +13,7 @@
 #include "services/RegistryKey.h"
 #include "settings/LogSettings.h"
 #include "store/PrintLogStore.h"
+#include "viewer/ViewerTexts.h"
 
 void runIntakeMode(PrintLogStore& store) {
     if (store.intake()) return;
@@ -37,6 +38,6 @@ void runIntakeMode(PrintLogStore& store) {
         return;
     }
     char text[256];
-    std::snprintf(text, sizeof text, "%s%s", kWriteFailedText, kSystemErrorText);
-    ::MessageBoxA(NULL, text, kWarningCaption, MB_OK | MB_ICONHAND);
+    std::snprintf(text, sizeof text, "%s%s", kWriteFailedFirstLine, kSystemErrorLine);
+    ::MessageBoxA(NULL, text, kWarningCaptionText, MB_OK | MB_ICONHAND);
 }

@@ -14,12 +14,6 @@ constexpr size_t kDeviationNotesSize = 128;
 constexpr size_t kPagesDetailSize = 256;
 constexpr uint32_t kCopiesDeviationBit = 0x4;
 
-uint32_t readRecordSize(const void* source) {
-    uint32_t size;
-    std::memcpy(&size, source, sizeof size);
-    return size;
-}
-
 // Decimal count, or empty when it is unknown (-1).
 void formatCount(int32_t value, char* out, size_t size) {
     if (value == -1)

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "services/ByteBuffer.h"
 
@@ -115,6 +116,13 @@ enum RecordStringIndex {
     kPrinterName, kRequesterName, kDocumentName, kUserName,
     kMatchKey, kTitle, kExtraText, kMessageText,
 };
+
+// The recordSize at the start of a record (or any u32 at `p`), read without alignment.
+inline uint32_t readRecordSize(const void* p) {
+    uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
 
 // True when the NUL-terminated text at the start of `data` is exactly "KQVTLG2"
 // (reads at most 8 bytes, never past `size`).

@@ -12,12 +12,6 @@ namespace {
 
 constexpr int kJobStringCount = 5;  // printer, requester, document, user, match key
 
-uint32_t readU32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
 // A record's strings, located within a zero-terminated copy of the record.
 struct StringsCopy {
     ByteBuffer bytes;
@@ -100,7 +94,7 @@ int writeLogFile(HANDLE file, const uint8_t* record, uint32_t length, uint32_t m
 
     auto validSizeAt = [&](uint64_t pos, uint32_t& recordSize) {
         if (pos + kRecordFixedSize > available) return false;
-        recordSize = readU32(data.data() + pos);
+        recordSize = readRecordSize(data.data() + pos);
         return recordSize >= kRecordFixedSize && int64_t(recordSize) <= maxBytes - kHeaderSize;
     };
 
@@ -159,7 +153,7 @@ int writeLogFile(HANDLE file, const uint8_t* record, uint32_t length, uint32_t m
             return kWriteNotStored;
     } else if (anyChanged) {
         for (uint32_t at = 0; at < dataSize;) {
-            uint32_t recordSize = readU32(data.data() + at);
+            uint32_t recordSize = readRecordSize(data.data() + at);
             if (changedMarks.data()[at / kRecordFixedSize] &&
                 FileAccessor::writeAtHandle(file, LONG(kHeaderSize + at), data.data() + at, kRecordFixedSize) != kRecordFixedSize)
                 return kWriteNotStored;

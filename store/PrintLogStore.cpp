@@ -6,7 +6,9 @@
 #include "diagnostics/DiagLog.h"
 #include "services/AccessRights.h"
 #include "services/RegistryKey.h"
+#include "services/CriticalSectionLock.h"
 #include "services/ScopedHandle.h"
+#include "settings/LogNameRules.h"
 #include "settings/LogSettings.h"
 #include "store/LogLock.h"
 #include "store/LogWriter.h"
@@ -16,23 +18,6 @@ namespace {
 
 constexpr DWORD kLogRetryLimitMs = 3000;
 constexpr DWORD kLogRetryStepMs = 100;
-
-class CriticalSectionLock {
-public:
-    explicit CriticalSectionLock(CRITICAL_SECTION& cs) : cs_(cs) { ::EnterCriticalSection(&cs_); }
-    ~CriticalSectionLock() { ::LeaveCriticalSection(&cs_); }
-    CriticalSectionLock(const CriticalSectionLock&) = delete;
-    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
-
-private:
-    CRITICAL_SECTION& cs_;
-};
-
-uint32_t readU32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
 
 // The identity of a record across loads: job, requester and event time.
 bool sameMatchKey(const LogRecordView& a, const LogRecordView& b) {
@@ -51,16 +36,6 @@ uint32_t matchKeyHash(const LogRecordView& v) {
     mix(&v.record->eventTime, sizeof(SYSTEMTIME));
     mix(v.requesterName, std::strlen(v.requesterName));
     return h;
-}
-
-// The part of a path after its last separator, walked by characters.
-size_t fileNameStart(const char* path) {
-    size_t start = 0;
-    for (size_t i = 0; path[i];) {
-        if (path[i] == '\\' || path[i] == '/') start = i + 1;
-        i += characterLength(path + i);
-    }
-    return start;
 }
 
 }  // namespace
@@ -233,7 +208,7 @@ void PrintLogStore::utyMakeLogData(int noticeKind, DWORD maxKb) {
         if (noticeKind == kNoticeFileSwitched) {
             ByteString backup;
             const char* path = logPath_.c_str();
-            size_t nameAt = fileNameStart(path);
+            size_t nameAt = fileNameOffset(path);
             ready = backup.assign(path, nameAt) && backup.append(kLogBackupName);
             // A log that already carries the backup's name stays as it is: copying it
             // onto itself would lose the only copy.
@@ -349,7 +324,7 @@ int PrintLogStore::resize() {
             errorKind_ = kErrorOther;
             return 0;
         }
-        uint32_t size = readU32(fixed);
+        uint32_t size = readRecordSize(fixed);
         if (size < kRecordFixedSize || int64_t(size) > maxBytes - kHeaderSize) {
             errorKind_ = kErrorOther;
             return 0;
@@ -416,7 +391,7 @@ void PrintLogStore::appendParsedRecords(const uint8_t* data, uint32_t bound, boo
         uint32_t remaining = bound - pos;
         LogRecordView temp;
         uint32_t size = 0;
-        if (remaining >= sizeof(uint32_t) && readU32(data + pos) <= remaining) size = temp.parseRecord(data + pos);
+        if (remaining >= sizeof(uint32_t) && readRecordSize(data + pos) <= remaining) size = temp.parseRecord(data + pos);
         if (!size) {
             markAllGone();
             removeGoneRows();

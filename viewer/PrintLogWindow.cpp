@@ -16,6 +16,7 @@
 #include "services/AccessRights.h"
 #include "services/ByteBuffer.h"
 #include "services/ContextHelp.h"
+#include "services/CriticalSectionLock.h"
 #include "viewer/RowIndex.h"
 #include "viewer/ViewerTexts.h"
 #include "viewer/WindowPlacement.h"
@@ -69,17 +70,6 @@ const MessageMap::NotifyRow kNotifications[] = {
 const MessageMap::HandlerRow kContextMenus[] = {
     {kStatusBarId, &PrintLogWindow::onContextMenu},
     {kListViewId, &PrintLogWindow::onContextMenu},
-};
-
-class Locked {
-public:
-    explicit Locked(CRITICAL_SECTION& cs) : cs_(cs) { ::EnterCriticalSection(&cs_); }
-    ~Locked() { ::LeaveCriticalSection(&cs_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION& cs_;
 };
 
 bool isNumericColumn(int column) { return column == 3 || column == 4 || column == 5 || column == 9; }
@@ -325,7 +315,7 @@ UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
     (void)hwnd;
     (void)id;
     if (!listView_.hwnd() || !rowLockReady_) return 0;
-    Locked lock(rowLock_);
+    CriticalSectionLock lock(rowLock_);
     HWND list = listView_.hwnd();
     if (!store_.count()) {
         listView_.deleteAllItems();
@@ -459,7 +449,7 @@ UINT PrintLogWindow::onListKeyDown(HWND hwnd, WPARAM wParam, NMHDR* header) {
 
 void PrintLogWindow::sortRows(bool reverse) {
     if (!rowLockReady_) return;
-    Locked lock(rowLock_);
+    CriticalSectionLock lock(rowLock_);
     listView_.sortByColumn(sortColumn_, isNumericColumn(sortColumn_) ? 1 : 0, reverse ? 2 : 3);
 }
 
