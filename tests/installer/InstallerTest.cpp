@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "services/RegistryKey.h"
+#include "tests/support/PlatformProbe.h"
+#include "tests/support/RecordBuilder.h"
+#include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -226,3 +229,38 @@ TEST_F(Installer, KeepsSettingsLogAndPendingRecords) {
 }
 
 }  // namespace
+
+// After installation the App Paths entry is what a failed intake on the older code starts:
+// a stand-in that records its arguments takes the installed viewer's place for the check.
+TEST_F(Installer, FailedIntakeStartsTheInstalledViewerThroughAppPaths) {
+    install();
+    const std::string installed = installDir() + "\\KQVTLGVW.exe";
+    const std::string recording = installed + ".txt";
+    ASSERT_TRUE(::CopyFileA((testBinaryDir() + "kqvt_args_recorder.exe").c_str(), installed.c_str(), FALSE));
+    {
+        TempDir dir;
+        ScopedSettingsFile settings;
+        settings.set("LogName", dir.file("missing\\KQVTPRT2.LOG"));
+        ScopedWineVersion xp("KQVTLGVW.exe", "winxp");
+        ASSERT_TRUE(xp.ok());
+        ScopedMachineKey pending("SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log");
+        std::vector<uint8_t> record = RecordBuilder().build();
+        pending.setBinary("after-install", record.data(), DWORD(record.size()));
+        ChildProcess intake;
+        ASSERT_TRUE(intake.start(productExePath(), "-w after-install"));
+        DWORD code = 1;
+        ASSERT_TRUE(intake.wait(60000, &code));
+        EXPECT_EQ(0u, code);
+        std::string text;
+        for (int i = 0; i < 300 && text.find("arg2=") == std::string::npos; ++i) {
+            std::vector<unsigned char> bytes = readFileBytes(recording);
+            text.assign(bytes.begin(), bytes.end());
+            if (text.find("arg2=") == std::string::npos) ::Sleep(50);
+        }
+        EXPECT_NE(std::string::npos, text.find("arg1=-b\n")) << text;
+        EXPECT_NE(std::string::npos, text.find("arg2=6\n")) << text;
+    }
+    ::DeleteFileA(recording.c_str());
+    uninstall();
+    EXPECT_FALSE(fileExists(installDir()));
+}
