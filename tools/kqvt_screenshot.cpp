@@ -2,10 +2,12 @@
 // PNG file, for the README and for looking at the viewer on a machine without a screen.
 //
 //   kqvt_screenshot OUTPUT.png [WINDOW TITLE] [--home] [--command ID] [--screen]
+//                   [--capture OTHER TITLE]
 //
 // --home presses Home in the window's list (selecting its first row), --command posts a
 // menu command to the window (waiting a moment for what it opens), --screen takes the
-// whole screen rather than the window.
+// whole screen rather than the window, --capture takes another window (one the command
+// opened) rather than the first.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -99,8 +101,11 @@ int main() {
     }
     RECT area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     bool wholeScreen = false;
-    for (int i = 3; i < argc; ++i)
+    const wchar_t* captureTitle = nullptr;
+    for (int i = 3; i < argc; ++i) {
         if (!wcscmp(argv[i], L"--screen")) wholeScreen = true;
+        if (!wcscmp(argv[i], L"--capture") && i + 1 < argc) captureTitle = argv[i + 1];
+    }
     if (argc > 2) {
         HWND window = ::FindWindowW(NULL, argv[2]);
         if (!window) {
@@ -116,9 +121,18 @@ int main() {
                     ::PostMessageA(list, WM_KEYUP, VK_HOME, 0);
                 }
                 ::Sleep(500);
+            } else if (!wcscmp(argv[i], L"--capture") && i + 1 < argc) {
+                ++i;
             } else if (!wcscmp(argv[i], L"--command") && i + 1 < argc) {
                 ::PostMessageA(window, WM_COMMAND, WPARAM(_wtoi(argv[++i])), 0);
                 ::Sleep(1500);
+            }
+        }
+        if (captureTitle) {
+            window = ::FindWindowW(NULL, captureTitle);
+            if (!window) {
+                std::fprintf(stderr, "kqvt_screenshot: no window titled %s\n", narrow(captureTitle).c_str());
+                return 1;
             }
         }
         ::RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
