@@ -122,8 +122,9 @@ TEST(Intake, AbandonedLockLeavesTheValue) {
     ChildProcess holder;
     ReadyEvent ready;
     ASSERT_TRUE(startHelper(holder, "kqvt_holder",
-                            std::string("mutex \"") + kLogFileMutexName + "\" 0 " + ready.name() + " abandon"));
+                            std::string("mutex \"") + kLogFileMutexName + "\" 500 " + ready.name() + " abandon"));
     ASSERT_TRUE(ready.wait(10000));
+    // Opened while the holder still holds it (it waits half a second before it dies).
     ScopedHandle waiter(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
     ASSERT_TRUE(holder.wait(10000));
     Intake r = runIntake(dir.file("KQVTPRT2.LOG"), 500, "p");

@@ -18,9 +18,10 @@ TEST(LogLock, AbandonedLockFailsOnceThenWorks) {
     DiagCapture diag;
     ChildProcess holder;
     ReadyEvent ready;
-    ASSERT_TRUE(startHelper(holder, "kqvt_holder", holdLockArgs(0, ready, true)));
+    ASSERT_TRUE(startHelper(holder, "kqvt_holder", holdLockArgs(500, ready, true)));
     ASSERT_TRUE(ready.wait(10000));
     // A named mutex lives only while someone has it open, as a waiting intake would.
+    // Opened while the holder still holds it (it waits half a second before it dies).
     ScopedHandle waiter(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
     ASSERT_TRUE(holder.wait(10000));
 
