@@ -8,5 +8,4 @@ constexpr const char* kEnvironmentFailedLine = "getStr失敗, ErrorCode = %d\r\n
 constexpr const char* kCreateProcessFailedLine = "CreateProcessAsUser失敗, ErrorCode = %d\r\n";
 
 constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KQVTLGVW.EXE";
-constexpr const char* kPrtLogKey = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
 constexpr const char* kAllViewValue = "AllView";

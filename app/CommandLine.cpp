@@ -6,6 +6,7 @@
 #include "app/AppTexts.h"
 #include "services/ByteString.h"
 #include "services/RegistryKey.h"
+#include "settings/SettingsTexts.h"
 
 CommandLine parseCommandLine(int argc, char** argv) {
     CommandLine line;

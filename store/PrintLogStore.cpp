@@ -430,7 +430,9 @@ int PrintLogStore::load() {
         if (code != kVerifyBusy) markAllGone();
         return code;
     }
-    const uint8_t* data = file.readAll(0, 0);
+    // Verification has just read the whole file into the accessor's cache (under the
+    // caller's lock): the records are parsed from there rather than read a second time.
+    const uint8_t* data = file.cacheSize() ? file.cache() : nullptr;
     if (!data) {
         markAllGone();
         removeGoneRows();

@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/SettingsTexts.h"
+
 // Texts of the main list window, its commands and its warnings.
 constexpr const char* kMainClassName = "PrintLog";
 constexpr const char* kMainTitle = "Quillbridge2 印刷ログ一覧";
@@ -19,9 +21,10 @@ constexpr const char* kColumnHeaders[10] = {
     "分類", "文書名", "ユーザ名", "モノクロ印刷ページ", "カラー印刷ページ",
     "総印刷枚数", "プリンタ名", "日時", "印刷要求元", "ジョブID",
 };
+// Column 1 has a fixed width instead.
 constexpr const char* kColumnMeasures[10] = {
-    "印刷打ち切り", nullptr, "ユーザ名", "モノクロ印刷ページ", "カラー印刷ページ",
-    "総印刷枚数", "NORVALE QV-2810", "8888/88/88 88:88:88", "印刷要求元", "ジョブID",
+    "印刷打ち切り", nullptr, kColumnHeaders[2], kColumnHeaders[3], kColumnHeaders[4],
+    kColumnHeaders[5], "NORVALE QV-2810", "8888/88/88 88:88:88", kColumnHeaders[8], kColumnHeaders[9],
 };
 
 // Commands.
@@ -31,11 +34,11 @@ constexpr const char* kCloseWithInfoOpen = "印刷ログ情報画面が表示さ
 
 // Reload.
 constexpr const char* kReadFailedLine = "印刷ログファイルの読み込みに失敗しました。\r\n\r\n";
-constexpr const char* kLogNameCaption = "ログの名前";
+constexpr const char* kLogNameCaption = kNameCaption;
 constexpr const char* kCannotReadLine = "ログファイルに異常があるため、ログの読み込みができません。\r\n";
 constexpr const char* kCannotWriteLine = "ログファイルに異常があるため、ログの書き込みができません。\r\n";
 constexpr const char* kExitQuestionLine = "このままQuillbridge2 印刷ログビューアを終了してよろしいですか？\r\n";
-constexpr const char* kWarningCaptionText = "Quillbridge2 印刷ログ";
+constexpr const char* kWarningCaptionText = kSettingsErrorCaption;
 
 // Warnings: the family's first line, then the kind's lines.
 constexpr const char* kWriteFailedFirstLine = "印刷ログファイルの書き込みに失敗しました。\r\n\r\n";
@@ -46,11 +49,11 @@ constexpr const char* kDeleteOrRenameLine =
 constexpr const char* kNoPermissionLine = "書き込み権限がありません。\r\n";
 constexpr const char* kGrantOrRenameLine =
     "書き込み権限を設定するか、または環境設定でログの名前を変更してください。\r\n";
-constexpr const char* kNotALogLine = "印刷ログではないファイルが指定されました。\r\n";
+constexpr const char* kNotALogLine = kNameNotPrintLog;
 constexpr const char* kInUseLine = "他のプロセスが印刷ログファイルにアクセスしている可能性があります。\r\n";
 constexpr const char* kRestartLine =
     "印刷ログを正しく表示するためには、印刷ログビューアを一度終了してから、再度、起動してください。\r\n";
-constexpr const char* kNoFolderLine = "指定されたフォルダが存在しません。\r\n";
+constexpr const char* kNoFolderLine = kNameFolderMissing;
 constexpr const char* kCreateOrRenameLine =
     "指定されたフォルダを作成するか、または環境設定でログの名前を変更してください。\r\n";
 constexpr const char* kNoMemoryLine = "メモリの獲得に失敗しました。\r\n";

@@ -1,9 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include "settings/SettingsTexts.h"
+
 // Per-user window state of the main window: placement and the widths of the first nine
 // columns, under HKEY_CURRENT_USER.
-constexpr const char* kWindowStateKey = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
+constexpr const char* kWindowStateKey = kPrtLogKey;  // the same path, under HKEY_CURRENT_USER
 constexpr const char* kWindowPlaceValue = "WindowPlace";
 constexpr const char* kColumnWidthsValue = "ListViewColum";
 constexpr int kSavedColumnLimit = 9;
