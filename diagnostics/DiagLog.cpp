@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "services/RegistryKey.h"
+// The diagnostic log appends through the one file accessor; the accessor logs only from
+// verification, which the diagnostic log never calls, so the two cannot recurse.
 #include "store/FileAccessor.h"
 
 namespace {

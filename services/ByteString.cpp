@@ -8,6 +8,15 @@ size_t characterLength(const char* p) {
     return 1;
 }
 
+size_t fileNameOffset(const char* path) {
+    if (!path) return 0;
+    size_t name = 0;
+    for (size_t i = 0; path[i]; i += characterLength(path + i)) {
+        if (path[i] == '\\' || path[i] == '/') name = i + 1;
+    }
+    return name;
+}
+
 bool ByteString::reserve(size_t capacity) {
     if (capacity <= buffer_.size()) return true;
     if (!buffer_.resize(capacity)) {

@@ -48,3 +48,7 @@ private:
 
 // Length in bytes of the character that starts at `p` (1 or 2; 1 for a lead byte at the end).
 size_t characterLength(const char* p);
+
+// Byte offset of the file name in `path`: after its last "\" or "/", stepping over
+// double-byte characters whole (the trail byte of "表" is 0x5C); 0 for none or a null path.
+size_t fileNameOffset(const char* path);

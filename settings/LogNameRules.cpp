@@ -10,17 +10,6 @@ bool isSeparator(const char* p) { return characterLength(p) == 1 && (*p == '\\' 
 
 }  // namespace
 
-size_t fileNameOffset(const char* path) {
-    if (!path) return 0;
-    size_t name = 0;
-    for (size_t i = 0; path[i];) {
-        const size_t n = characterLength(path + i);
-        if (isSeparator(path + i)) name = i + 1;
-        i += n;
-    }
-    return name;
-}
-
 int joinLogFolderAndFile(const char* folder, const char* file, ByteString& out) {
     if (!folder) folder = "";
     if (!file || !*file) return kLogNameInvalid;

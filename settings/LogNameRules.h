@@ -16,9 +16,6 @@ enum LogNameResult : int {
 // Longest path (bytes) that the dialog accepts.
 constexpr size_t kLogNameMaxLength = 250;
 
-// Byte offset of the file name in `path`: after its last "\" or "/", 0 when there is none.
-size_t fileNameOffset(const char* path);
-
 // The file name typed into the fixed-folder layout, put behind `folder`. Invalid when the
 // name is empty, holds a "\" or "/", or the two together are longer than kLogNameMaxLength.
 int joinLogFolderAndFile(const char* folder, const char* file, ByteString& out);

@@ -10,6 +10,7 @@
 #include "services/RegistryKey.h"
 #include "services/ScopedHandle.h"
 #include "settings/SettingsTexts.h"
+// The default log file name belongs to the log file; the settings only place it.
 #include "store/StoreTexts.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "framework/UpDownControl.h"
 #include "resources/ResourceIds.h"
 #include "resources/SettingsDialogIds.h"
-#include "services/ContextHelp.h"
+#include "help/ContextHelp.h"
 #include "services/RegistryKey.h"
 #include "services/ScopedHandle.h"
 #include "settings/LogNameRules.h"

@@ -2,12 +2,13 @@
 #include <windows.h>
 #include <cstdint>
 
+// The dialog keeps its controls enabled for every user in the write-error mode.
 #include "app/CommandLine.h"
 #include "framework/DialogBase.h"
 #include "framework/MessageMap.h"
 #include "services/AccessRights.h"
 #include "services/ByteString.h"
-#include "services/HelpMap.h"
+#include "help/HelpMap.h"
 
 class FileAccessor;
 class PrintLogStore;

@@ -3,6 +3,8 @@
 #include <commdlg.h>
 #include <cstring>
 
+// Verification reports what it found in the diagnostic log (which itself writes through
+// this accessor, but never verifies).
 #include "diagnostics/DiagLog.h"
 #include "services/ScopedHandle.h"
 #include "store/LogFormat.h"

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 
+// Each row is the view the window shows; the view itself needs only the file format.
 #include "presentation/LogRecordView.h"
 
 // States of a row, set by the load and applied by the list window.

@@ -8,7 +8,7 @@
 #include "services/RegistryKey.h"
 #include "services/CriticalSectionLock.h"
 #include "services/ScopedHandle.h"
-#include "settings/LogNameRules.h"
+// The store takes its log path and maximum from the settings store when it is made.
 #include "settings/LogSettings.h"
 #include "store/LogLock.h"
 #include "store/LogWriter.h"

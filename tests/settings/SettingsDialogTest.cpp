@@ -12,7 +12,7 @@
 
 #include "framework/PrivateMessages.h"
 #include "resources/SettingsDialogIds.h"
-#include "services/ContextHelp.h"
+#include "help/ContextHelp.h"
 #include "settings/LogSettings.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsTexts.h"

@@ -1,9 +1,9 @@
-#include "services/ContextHelp.h"
+#include "help/ContextHelp.h"
 
 #include <cstring>
 
 #include "services/ByteString.h"
-#include "services/HelpTexts.h"
+#include "help/HelpTexts.h"
 #include "services/RegistryKey.h"
 
 namespace {
@@ -16,16 +16,6 @@ constexpr DWORD kServerPathBytes = 260;
 
 HtmlHelpLoader g_htmlHelp(HKEY_CLASSES_ROOT, kHtmlHelpServerKey, kHtmlHelpFallback);
 HtmlHelpHook g_htmlHelpHook = nullptr;
-
-// Offset of the file name in `path`: the character after the last "\" or "/", stepping
-// over double-byte characters whole.
-size_t fileNameOffset(const char* path) {
-    const char* name = path;
-    for (const char* p = path; *p; p = ::CharNextA(p)) {
-        if (*p == '\\' || *p == '/') name = p + 1;
-    }
-    return static_cast<size_t>(name - path);
-}
 
 }  // namespace
 

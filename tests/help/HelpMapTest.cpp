@@ -5,8 +5,8 @@
 #include <string>
 
 #include "services/ComRef.h"
-#include "services/HelpMap.h"
-#include "services/ITStorage.h"
+#include "help/HelpMap.h"
+#include "help/ITStorage.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {

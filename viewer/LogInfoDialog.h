@@ -5,7 +5,7 @@
 #include "framework/ListViewControl.h"
 #include "framework/MessageMap.h"
 #include "presentation/LogRecordView.h"
-#include "services/HelpMap.h"
+#include "help/HelpMap.h"
 #include "store/PrintLogStore.h"
 
 // The details of one log entry: the entry of the main list's selected (else focused) row.

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "services/HelpMap.h"
+#include "help/HelpMap.h"
 
 // HTML Help commands the viewer uses (the values of the HTML Help control).
 #ifndef HH_DISPLAY_TOPIC

@@ -10,7 +10,7 @@
 
 #include "framework/Placement.h"
 #include "resources/AboutDialogIds.h"
-#include "services/AboutDialog.h"
+#include "help/AboutDialog.h"
 #include "services/VersionStrings.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/VersionResource.h"

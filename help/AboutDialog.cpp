@@ -1,4 +1,4 @@
-#include "services/AboutDialog.h"
+#include "help/AboutDialog.h"
 
 #include "framework/Placement.h"
 #include "resources/AboutDialogIds.h"

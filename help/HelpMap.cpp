@@ -1,9 +1,9 @@
-#include "services/HelpMap.h"
+#include "help/HelpMap.h"
 
 #include <cstring>
 
 #include "services/ComRef.h"
-#include "services/ITStorage.h"
+#include "help/ITStorage.h"
 
 namespace {
 

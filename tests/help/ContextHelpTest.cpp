@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "services/ContextHelp.h"
-#include "services/HelpTexts.h"
+#include "help/ContextHelp.h"
+#include "help/HelpTexts.h"
 #include "services/RegistryKey.h"
 #include "tests/support/TestEnvironment.h"
 

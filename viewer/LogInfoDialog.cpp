@@ -1,4 +1,4 @@
-#include "presentation/LogInfoDialog.h"
+#include "viewer/LogInfoDialog.h"
 
 #include <cstdio>
 #include <cstring>
@@ -11,7 +11,7 @@
 #include "resources/LogInfoDialogIds.h"
 #include "resources/ResourceIds.h"
 #include "services/AccessRights.h"
-#include "services/ContextHelp.h"
+#include "help/ContextHelp.h"
 #include "settings/LogSettings.h"
 #include "store/FileAccessor.h"
 
