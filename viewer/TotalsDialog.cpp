@@ -16,7 +16,7 @@
 #include "viewer/ViewerTexts.h"
 
 namespace {
-constexpr int kNameWidth = 110;
+constexpr int kNameWidth = 100;
 }
 
 const MessageMap::HandlerRow TotalsDialog::kInitialisers[] = {
