@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "services/ByteString.h"
-
 namespace {
 
 bool needsFormulaGuard(char first) {
@@ -11,11 +9,9 @@ bool needsFormulaGuard(char first) {
 }
 
 bool needsQuotes(const char* text) {
-    // Walked by characters: none of these bytes is ever the trail byte of a double-byte
-    // character, but the walk keeps that true for any code page.
-    for (const char* p = text; *p; p += characterLength(p))
-        if (*p == ',' || *p == '"' || *p == '\r' || *p == '\n') return true;
-    return false;
+    // A byte scan is enough: no trail byte of a double-byte code page lies below 0x40, so
+    // these bytes are always characters of their own.
+    return std::strpbrk(text, ",\"\r\n") != nullptr;
 }
 
 bool isBlank(const char* text) {
