@@ -1,10 +1,7 @@
 #include "viewer/FindDialog.h"
 
 #include "framework/EditControl.h"
-#include "framework/Placement.h"
-#include "help/ContextHelp.h"
 #include "resources/ReportDialogIds.h"
-#include "resources/ResourceIds.h"
 #include "viewer/PrintLogWindow.h"
 
 const MessageMap::HandlerRow FindDialog::kInitialisers[] = {
@@ -22,42 +19,12 @@ const HelpContextPair FindDialog::kHelpTable[] = {
 };
 
 FindDialog::FindDialog(HINSTANCE instance, PrintLogWindow* window, const char* helpFilePath, const HelpMap* helpMap)
-    : DialogBase(instance), window_(window), helpFilePath_(helpFilePath), helpMap_(helpMap) {
+    : ContextHelpDialog(instance, kHelpTable, helpFilePath, helpMap), window_(window) {
     map_.setInitialisers(kInitialisers);
     map_.setCommands(kCommands);
 }
 
-FindDialog::~FindDialog() { map_.clear(); }
-
 INT_PTR FindDialog::show(HWND parent) { return showTemplate(kTemplateId, parent); }
-
-LRESULT FindDialog::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        HICON icon = ::LoadIconA(instance_, MAKEINTRESOURCEA(IDI_APPLICATION_LOG));
-        ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        centerWindowInWorkArea(hwnd, ::GetParent(hwnd));
-        break;
-    }
-    case WM_HELP: {
-        const HELPINFO* info = reinterpret_cast<const HELPINFO*>(lParam);
-        if (info != nullptr) showHelpFor(hwnd, info->iCtrlId);
-        break;
-    }
-    case WM_CONTEXTMENU: {
-        int id = controlIdFromContextMenu(hwnd, reinterpret_cast<HWND>(wParam), lParam);
-        if (id != 0 && id != -1 && trackHelpPopupMenu(instance_, hwnd)) showHelpFor(hwnd, id);
-        return 1;
-    }
-    default:
-        break;
-    }
-    return map_.routeMessage(this, hwnd, message, wParam, lParam);
-}
-
-void FindDialog::showHelpFor(HWND hwnd, int controlId) {
-    showControlHelp(hwnd, helpFilePath_, helpMap_, kHelpTable, static_cast<DWORD>(controlId));
-}
 
 UINT FindDialog::initText(HWND hwnd, UINT controlId) {
     EditControl edit(::GetDlgItem(hwnd, static_cast<int>(controlId)));

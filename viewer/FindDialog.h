@@ -1,9 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "framework/DialogBase.h"
-#include "framework/MessageMap.h"
-#include "help/HelpMap.h"
+#include "help/ContextHelpDialog.h"
 #include "services/ByteString.h"
 
 class PrintLogWindow;
@@ -11,7 +9,7 @@ class PrintLogWindow;
 // "Quillbridge2 印刷ログ 検索": a text box and "次を検索(&N)" / "前を検索(&P)", which
 // search the main list from its selection (PrintLogWindow::findInList). The object lives
 // as long as the main window and keeps the last text and direction for F3.
-class FindDialog : public DialogBase {
+class FindDialog : public ContextHelpDialog {
 public:
     static constexpr UINT kTemplateId = 122;
     // The longest text searched for, in bytes.
@@ -21,18 +19,15 @@ public:
 
     // `window` runs the searches; `helpFilePath` and `helpMap` are not owned.
     FindDialog(HINSTANCE instance, PrintLogWindow* window, const char* helpFilePath, const HelpMap* helpMap);
-    ~FindDialog() override;
 
     // Modal on template 122, centred over `parent`, opened on the last text.
     INT_PTR show(HWND parent) override;
-    LRESULT windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // The last text searched for ("" before the first search) and its direction.
     const char* lastText() const { return lastText_.c_str(); }
     bool lastForward() const { return lastForward_; }
 
 private:
-    void showHelpFor(HWND hwnd, int controlId);
     UINT initText(HWND hwnd, UINT controlId);
     UINT findNext(HWND hwnd, UINT controlId);
     UINT findPrevious(HWND hwnd, UINT controlId);
@@ -42,10 +37,7 @@ private:
     static const MessageMap::HandlerRow kInitialisers[];
     static const MessageMap::CommandRow kCommands[];
 
-    MessageMap map_;
     PrintLogWindow* window_;
-    const char* helpFilePath_;
-    const HelpMap* helpMap_;
     ByteString lastText_;
     bool lastForward_ = true;
 };

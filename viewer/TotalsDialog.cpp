@@ -6,11 +6,8 @@
 #include <cstring>
 
 #include "framework/ListViewControl.h"
-#include "framework/Placement.h"
-#include "help/ContextHelp.h"
 #include "presentation/CsvText.h"
 #include "resources/ReportDialogIds.h"
-#include "resources/ResourceIds.h"
 #include "viewer/CsvExport.h"
 #include "viewer/CsvSaving.h"
 #include "viewer/ViewerTexts.h"
@@ -47,14 +44,12 @@ const HelpContextPair TotalsDialog::kHelpTable[] = {
 };
 
 TotalsDialog::TotalsDialog(HINSTANCE instance, const char* helpFilePath, const HelpMap* helpMap)
-    : DialogBase(instance), helpFilePath_(helpFilePath), helpMap_(helpMap) {
+    : ContextHelpDialog(instance, kHelpTable, helpFilePath, helpMap) {
     map_.setInitialisers(kInitialisers);
     map_.setUpdaters(kUpdaters);
     map_.setCommands(kCommands);
     map_.setNotifications(kNotifications);
 }
-
-TotalsDialog::~TotalsDialog() { map_.clear(); }
 
 bool TotalsDialog::prepare(LogRecordView* const* rows, size_t count) {
     for (int grouping = kTotalsByUser; grouping <= kTotalsByRequester; ++grouping)
@@ -63,34 +58,6 @@ bool TotalsDialog::prepare(LogRecordView* const* rows, size_t count) {
 }
 
 INT_PTR TotalsDialog::show(HWND parent) { return showTemplate(kTemplateId, parent); }
-
-LRESULT TotalsDialog::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        HICON icon = ::LoadIconA(instance_, MAKEINTRESOURCEA(IDI_APPLICATION_LOG));
-        ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        centerWindowInWorkArea(hwnd, ::GetParent(hwnd));
-        break;
-    }
-    case WM_HELP: {
-        const HELPINFO* info = reinterpret_cast<const HELPINFO*>(lParam);
-        if (info != nullptr) showHelpFor(hwnd, info->iCtrlId);
-        break;
-    }
-    case WM_CONTEXTMENU: {
-        int id = controlIdFromContextMenu(hwnd, reinterpret_cast<HWND>(wParam), lParam);
-        if (id != 0 && id != -1 && trackHelpPopupMenu(instance_, hwnd)) showHelpFor(hwnd, id);
-        return 1;
-    }
-    default:
-        break;
-    }
-    return map_.routeMessage(this, hwnd, message, wParam, lParam);
-}
-
-void TotalsDialog::showHelpFor(HWND hwnd, int controlId) {
-    showControlHelp(hwnd, helpFilePath_, helpMap_, kHelpTable, static_cast<DWORD>(controlId));
-}
 
 UINT TotalsDialog::initList(HWND hwnd, UINT controlId) {
     ListViewControl list(::GetDlgItem(hwnd, static_cast<int>(controlId)));

@@ -3,9 +3,7 @@
 
 #include <cstddef>
 
-#include "framework/DialogBase.h"
-#include "framework/MessageMap.h"
-#include "help/HelpMap.h"
+#include "help/ContextHelpDialog.h"
 #include "presentation/PrintTotals.h"
 
 class LogRecordView;
@@ -14,7 +12,7 @@ class LogRecordView;
 // requester in a report list with a last row "合計", sortable by every column, and saved
 // as CSV on request. The totals of all three groupings are computed before the dialog
 // opens, so it never reads the rows again while the list may change.
-class TotalsDialog : public DialogBase {
+class TotalsDialog : public ContextHelpDialog {
 public:
     static constexpr UINT kTemplateId = 121;
     // Control ID -> help context ID; ends with a pair of zeros.
@@ -22,19 +20,16 @@ public:
 
     // `helpFilePath` and `helpMap` are not owned and may be null.
     TotalsDialog(HINSTANCE instance, const char* helpFilePath, const HelpMap* helpMap);
-    ~TotalsDialog() override;
 
     // Totals of `rows`; false when memory ran out.
     bool prepare(LogRecordView* const* rows, size_t count);
     // Modal on template 121, centred over `parent`; 2 when closed.
     INT_PTR show(HWND parent) override;
-    LRESULT windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     int grouping() const { return grouping_; }
     const PrintTotals& totals() const { return totals_[grouping_]; }
 
 private:
-    void showHelpFor(HWND hwnd, int controlId);
     UINT initList(HWND hwnd, UINT controlId);
     UINT initGrouping(HWND hwnd, UINT controlId);
     UINT updateList(HWND hwnd, UINT controlId);
@@ -48,9 +43,6 @@ private:
     static const MessageMap::CommandRow kCommands[];
     static const MessageMap::NotifyRow kNotifications[];
 
-    MessageMap map_;
-    const char* helpFilePath_;
-    const HelpMap* helpMap_;
     PrintTotals totals_[3];
     int grouping_ = kTotalsByUser;
     int sortColumn_ = kTotalsSheets;
