@@ -37,6 +37,7 @@ TEST(ListRows, FindMatchesWholeCharactersAndGoesRoundOnce) {
     } cases[] = {
         {"\\", -1, true, 9, 2},     // not the trail byte of 表
         {"\\表", -1, true, 9, -1},  // not across two characters
+        {"\x95", -1, true, 9, -1},   // not half of one (the lead byte of 表)
         {"表.", -1, true, 9, 0},
         {"report", -1, true, 9, 1},  // ASCII case folded
         {"SHARE", 0, true, 9, 2},
