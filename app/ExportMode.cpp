@@ -8,7 +8,6 @@
 #include "diagnostics/DiagLog.h"
 #include "presentation/CsvText.h"
 #include "services/ByteBuffer.h"
-#include "services/FileReplacement.h"
 #include "store/LogLock.h"
 #include "store/PrintLogStore.h"
 #include "viewer/CsvExport.h"
@@ -39,6 +38,7 @@ DWORD errorKindOfSystemError(DWORD error) {
     switch (error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
+    case ERROR_FILE_EXISTS:  // a print log as the target
         return kErrorNoPermission;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -78,7 +78,7 @@ DWORD exportLogFile(PrintLogStore& store, const char* target, DWORD* systemError
 
     CsvText csv;
     if (!buildExportCsv(views, count, store.allRecords() ? kColumnsAll : kColumnsPlain, csv)) return kErrorNoMemory;
-    const DWORD error = replaceFileContents(target, csv.data(), csv.size());
+    const DWORD error = writeCsvFile(target, csv);
     if (systemError != nullptr) *systemError = error;
     return error == 0 ? kErrorNone : errorKindOfSystemError(error);
 }

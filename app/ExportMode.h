@@ -5,8 +5,8 @@ class PrintLogStore;
 
 // Writes every record the viewer would list (closed ones only in all-records mode) as CSV
 // to `target`, oldest first, with the job ID column in all-records mode. The log is read
-// under the log-file lock, like a reload, and never changed; a missing log file lists no
-// records. Returns 0, or the error kind of the failure; `systemError` (may be null) gets the
+// under the log-file lock, like a reload, and never changed (a print log as the target is
+// refused); a missing log file lists no records. Returns 0, or the error kind of the failure; `systemError` (may be null) gets the
 // system error of a failed write, 0 otherwise.
 DWORD exportLogFile(PrintLogStore& store, const char* target, DWORD* systemError);
 

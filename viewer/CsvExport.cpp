@@ -3,6 +3,9 @@
 #include <cstdio>
 
 #include "presentation/LogRecordView.h"
+#include "services/FileReplacement.h"
+#include "services/ScopedHandle.h"
+#include "store/LogFormat.h"
 #include "viewer/ViewerTexts.h"
 
 namespace {
@@ -69,6 +72,19 @@ bool buildTotalsCsv(const PrintTotals& totals, int grouping, CsvText& out) {
         out.endLine();
     }
     return !out.failed();
+}
+
+DWORD writeCsvFile(const char* path, const CsvText& csv) {
+    if (csv.failed()) return ERROR_NOT_ENOUGH_MEMORY;
+    if (path != nullptr) {
+        ScopedHandle target(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+        char head[sizeof kLogSignature] = {};
+        DWORD got = 0;
+        if (target.valid() && ::ReadFile(target.get(), head, sizeof head, &got, NULL) && hasLogSignature(head, got))
+            return ERROR_FILE_EXISTS;
+    }
+    return replaceFileContents(path, csv.data(), csv.size());
 }
 
 void formatCsvFileName(const char* format, char* out, size_t size) {

@@ -21,5 +21,9 @@ const char* totalsHeader(int grouping, int column);
 // The totals as CSV: header line, the lines in their current order, then "合計".
 bool buildTotalsCsv(const PrintTotals& totals, int grouping, CsvText& out);
 
+// Writes the CSV to `path` through a temporary file beside it (replaceFileContents), but
+// never over a print log file, which the CSV would destroy: ERROR_FILE_EXISTS then.
+DWORD writeCsvFile(const char* path, const CsvText& csv);
+
 // Today's file name from a format with year, month and day.
 void formatCsvFileName(const char* format, char* out, size_t size);

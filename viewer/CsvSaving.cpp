@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "presentation/CsvText.h"
-#include "services/FileReplacement.h"
 #include "viewer/CsvExport.h"
 #include "viewer/ViewerTexts.h"
 
@@ -29,6 +28,8 @@ const char* reasonLine(DWORD error) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return kCsvDiskFullLine;
+    case ERROR_FILE_EXISTS:
+        return kCsvTargetIsLogLine;
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
         return kNoMemoryLine;
@@ -65,7 +66,7 @@ bool askCsvTarget(HWND owner, const char* nameFormat, char* path, DWORD size) {
 }
 
 bool saveCsvOrWarn(HWND owner, const char* path, const CsvText& csv) {
-    const DWORD error = csv.failed() ? ERROR_NOT_ENOUGH_MEMORY : replaceFileContents(path, csv.data(), csv.size());
+    const DWORD error = writeCsvFile(path, csv);
     if (error != 0) showCsvSaveFailure(owner, error);
     return error == 0;
 }

@@ -73,6 +73,7 @@ constexpr const char* kExportDateFormat = "%04u-%02u-%02u %02u:%02u:%02u";
 constexpr const char* kCsvSaveFailedLine = "CSVファイルの保存に失敗しました。\r\n\r\n";
 constexpr const char* kCsvNoPermissionLine = kNameNotWritable;
 constexpr const char* kCsvInUseLine = "指定されたファイルは他のプログラムが使用しています。\r\n";
+constexpr const char* kCsvTargetIsLogLine = "印刷ログファイルにCSVを保存することはできません。\r\n";
 constexpr const char* kCsvDiskFullLine = "ディスクの空き領域が不足しています。\r\n";
 constexpr const char* kCsvErrorCodeFormat = "（エラーコード %lu）\r\n";
 

@@ -89,11 +89,13 @@ TEST_F(Export, FailuresExitWithTheirKindAndLeaveNoPartialFile) {
     } cases[] = {
         {"missing target folder", log_, "-e \"" + dir_.file("none\\out.csv") + "\"", 6},
         {"target held open", log_, "-e \"" + target_ + "\"", 3},
+        {"the log as target", log_, "-e \"" + log_ + "\"", 3},
         {"missing log folder", dir_.file("none\\KQVTPRT2.LOG"), "-e \"" + target_ + "\"", 6},
         {"not a print log", dir_.file("other.bin"), "-e \"" + target_ + "\"", 4},
         {"no target", log_, "-e", 2},
     };
     ASSERT_TRUE(writeFileBytes(dir_.file("other.bin"), "MZ\x90\0\3\0\0\0", 8));
+    const std::vector<unsigned char> logBytes = readFileBytes(log_);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DiagCapture diag;
@@ -113,6 +115,7 @@ TEST_F(Export, FailuresExitWithTheirKindAndLeaveNoPartialFile) {
             ::DeleteFileA(target_.c_str());
         }
         EXPECT_FALSE(fileExists(target_));
+        EXPECT_EQ(logBytes, readFileBytes(log_));
         WIN32_FIND_DATAA found;
         HANDLE find = ::FindFirstFileA(dir_.file("*.tmp").c_str(), &found);
         EXPECT_EQ(INVALID_HANDLE_VALUE, find) << "left behind: " << found.cFileName;

@@ -79,10 +79,6 @@ TEST(PrintTotals, SumWhatTheListShowsPerName) {
 
     PrintTotals totals;
     ASSERT_TRUE(totals.compute(views.data(), views.size(), kTotalsByUser));
-    totals.sortBy(kTotalsName, false);
-    EXPECT_EQ("", std::string(totals.name(0)));
-    totals.sortBy(kTotalsRows, true);
-    EXPECT_EQ("suzuki", std::string(totals.name(0)));
     totals.sortBy(kTotalsMonoPages, false);
     EXPECT_EQ("suzuki", std::string(totals.name(0)));
 
