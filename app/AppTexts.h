@@ -9,3 +9,6 @@ constexpr const char* kCreateProcessFailedLine = "CreateProcessAsUser失敗, Err
 
 constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KQVTLGVW.EXE";
 constexpr const char* kAllViewValue = "AllView";
+
+// "-e": one line for support staff when the export fails.
+constexpr const char* kExportFailedLine = "Export to CSV failed. Kind = %d, ErrorCode = %d\r\n";

@@ -21,6 +21,11 @@ CommandLine parseCommandLine(int argc, char** argv) {
     if (std::strcmp(argv[1], "-w") == 0 && argc >= 3 && argv[2]) {
         line.mode = kModeIntake;
         line.pendingName = argv[2];
+        return line;
+    }
+    if (std::strcmp(argv[1], "-e") == 0) {
+        line.mode = kModeExport;
+        line.exportPath = argc >= 3 ? argv[2] : nullptr;
     }
     return line;
 }

@@ -14,3 +14,7 @@
 #define IDM_SETTINGS 40004
 #define IDM_HELP_CONTENTS 40005
 #define IDM_ABOUT 40006
+#define IDM_EXPORT_CSV 40007
+#define IDM_TOTALS 40008
+#define IDM_FIND 40009
+#define IDM_FIND_AGAIN 40010  // F3 in the list; in no menu

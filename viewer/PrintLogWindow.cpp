@@ -57,6 +57,10 @@ const MessageMap::CommandRow kCommands[] = {
     {IDM_CLEAR_ALL, kAutoUpdateCode, &PrintLogWindow::onTick},
     {IDM_HELP_CONTENTS, 0, &PrintLogWindow::onHelpContents},
     {IDM_ABOUT, 0, &PrintLogWindow::onAbout},
+    {IDM_EXPORT_CSV, 0, &PrintLogWindow::onExportCsv},
+    {IDM_TOTALS, 0, &PrintLogWindow::onTotals},
+    {IDM_FIND, 0, &PrintLogWindow::onFind},
+    {IDM_FIND_AGAIN, 0, &PrintLogWindow::onFindAgain},
 };
 
 const MessageMap::NotifyRow kNotifications[] = {
@@ -65,6 +69,7 @@ const MessageMap::NotifyRow kNotifications[] = {
     {kListViewId, UINT(LVN_ITEMCHANGED), &PrintLogWindow::onItemChanged},
     {kListViewId, UINT(LVN_COLUMNCLICK), &PrintLogWindow::onColumnClick},
     {kListViewId, UINT(LVN_KEYDOWN), &PrintLogWindow::onListKeyDown},
+    {kListViewId, UINT(LVN_KEYDOWN), &PrintLogWindow::onReportKeyDown},
 };
 
 const MessageMap::HandlerRow kContextMenus[] = {
@@ -82,7 +87,8 @@ PrintLogWindow::PrintLogWindow(HINSTANCE instance, int argc, char** argv)
       infoDialog_(instance, &listView_),
       settingsDialog_(instance, &store_),
       statusBar_(instance),
-      listView_(instance) {
+      listView_(instance),
+      findDialog_(instance, this, helpFilePath_, &helpMap_) {
     helpFilePath_[0] = '\0';
     errorMessage_ = ::RegisterWindowMessageA(kErrorMessageName);
     parseArguments(argc, argv);

@@ -6,6 +6,7 @@
 #include "framework/MessageMap.h"
 #include "framework/RegisteredWindow.h"
 #include "framework/StatusBarControl.h"
+#include "viewer/FindDialog.h"
 #include "viewer/LogInfoDialog.h"
 #include "help/HelpMap.h"
 #include "services/WorkerThread.h"
@@ -72,17 +73,28 @@ public:
     UINT onTick(HWND hwnd, UINT id);
     UINT onHelpContents(HWND hwnd, UINT id);
     UINT onAbout(HWND hwnd, UINT id);
+    // CSV export, totals and find (ReportCommands.cpp).
+    UINT onExportCsv(HWND hwnd, UINT id);
+    UINT onTotals(HWND hwnd, UINT id);
+    UINT onFind(HWND hwnd, UINT id);
+    UINT onFindAgain(HWND hwnd, UINT id);
     // List view notifications.
     UINT onListActivate(HWND hwnd, WPARAM wParam, NMHDR* header);
     UINT onItemChanged(HWND hwnd, WPARAM wParam, NMHDR* header);
     UINT onColumnClick(HWND hwnd, WPARAM wParam, NMHDR* header);
     UINT onListKeyDown(HWND hwnd, WPARAM wParam, NMHDR* header);
+    // Ctrl+S, Ctrl+F and F3 in the list.
+    UINT onReportKeyDown(HWND hwnd, WPARAM wParam, NMHDR* header);
     // Context menu of the status bar and the list view.
     UINT onContextMenu(HWND hwnd, UINT id);
 
     // Sort by the current column; `reverse` turns that column's direction around.
     void sortRows(bool reverse);
     int sortColumn() const { return sortColumn_; }
+    // Selects and shows the next row (after the selection, or before it) that contains
+    // `text` in one of its cells; says in the status bar when no row does.
+    bool findInList(const char* text, bool forward);
+
     // The last-seen write time; 0 forces the next change check to load.
     void forgetLastWriteTime() { lastWriteLow_ = lastWriteHigh_ = 0; }
 
@@ -123,4 +135,5 @@ private:
 
     int errorKindArgument_ = 0;
     bool rowLockReady_ = false;
+    FindDialog findDialog_;
 };

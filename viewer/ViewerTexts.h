@@ -59,3 +59,26 @@ constexpr const char* kCreateOrRenameLine =
 constexpr const char* kNoMemoryLine = "メモリの獲得に失敗しました。\r\n";
 constexpr const char* kRegistryLine = "レジストリのアクセスに失敗しました。\r\n";
 constexpr const char* kSettingsFileLine = "設定ファイルのアクセスに失敗しました。\r\n";
+
+// CSV export, totals and find.
+constexpr const char* kCsvFilter = "CSV (*.csv)\0*.csv\0";
+constexpr const char* kCsvExtension = "csv";
+constexpr const char* kExportFileNameFormat = "KQVTPRT2_%04u%02u%02u.csv";
+constexpr const char* kTotalsFileNameFormat = "KQVTPRT2_TOTALS_%04u%02u%02u.csv";
+// The export's columns after the list's own: event time, job ID, kind, error code and detail, message.
+constexpr const char* kExportExtraHeaders[6] = {
+    "発生日時", kColumnHeaders[9], "イベント種別", "エラーコード", "エラー詳細", "メッセージ",
+};
+constexpr const char* kExportDateFormat = "%04u-%02u-%02u %02u:%02u:%02u";
+constexpr const char* kCsvSaveFailedLine = "CSVファイルの保存に失敗しました。\r\n\r\n";
+constexpr const char* kCsvNoPermissionLine = kNameNotWritable;
+constexpr const char* kCsvInUseLine = "指定されたファイルは他のプログラムが使用しています。\r\n";
+constexpr const char* kCsvTargetIsLogLine = "印刷ログファイルにCSVを保存することはできません。\r\n";
+constexpr const char* kCsvDiskFullLine = "ディスクの空き領域が不足しています。\r\n";
+constexpr const char* kCsvErrorCodeFormat = "（エラーコード %lu）\r\n";
+
+constexpr const char* kTotalsRowsHeader = "件数";
+constexpr const char* kTotalsUnconfirmedHeader = "要確認";
+constexpr const char* kTotalsSumName = "合計";
+
+constexpr const char* kFindNotFoundFormat = "「%s」は見つかりませんでした。";

@@ -52,7 +52,8 @@ void expectMenu(UINT resourceId, const std::vector<Popup>& expected) {
 TEST(Menus, ResourcesHoldTheirTextsAndCommands) {
     expectMenu(IDR_MAIN_MENU, {
         {"操作(&A)", {{40001, "ログ情報表示(&V)"}, {0, nullptr}, {40002, "最新の状態に更新(&F)"}, {0, nullptr},
-                      {40003, "すべてのログを消去(&C)"}, {40004, "環境設定(&E)..."}, {0, nullptr}, {2, "閉じる(&X)"}}},
+                      {40003, "すべてのログを消去(&C)"}, {40004, "環境設定(&E)..."}, {40007, "CSV形式で保存(&S)..."},
+                      {40008, "集計(&T)..."}, {0, nullptr}, {40009, "検索(&F)..."}, {0, nullptr}, {2, "閉じる(&X)"}}},
         {"ヘルプ(&H)", {{40005, "目次(&C)"}, {0, nullptr}, {40006, "バージョン情報(&A)"}}},
     });
     expectMenu(IDR_ROW_MENU, {{"操作(&A)", {{40001, "ログ情報表示(&V)"}, {0, nullptr}, {9, "ヘルプ(&H)"}}}});

@@ -59,3 +59,10 @@ std::vector<uint8_t> buildLogFile(const std::vector<std::vector<uint8_t>>& recor
     h->lastRecordOffset = last;
     return file;
 }
+
+std::unique_ptr<LogRecordView> buildView(const RecordBuilder& record) {
+    std::unique_ptr<LogRecordView> view(new LogRecordView);
+    std::vector<uint8_t> bytes = record.build();
+    view->parseRecord(bytes.data());
+    return view;
+}

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "presentation/LogRecordView.h"
 #include "store/LogFormat.h"
 
 // Builds one log record for a test: RecordBuilder().kind(3).errorCode(300).message("...").
@@ -44,3 +46,6 @@ private:
 
 // A whole log file: fresh header for `maxKb`, the records appended, end fields set.
 std::vector<uint8_t> buildLogFile(const std::vector<std::vector<uint8_t>>& records, uint32_t maxKb = 500);
+
+// The record parsed into a view, as the viewer holds it.
+std::unique_ptr<LogRecordView> buildView(const RecordBuilder& record);

@@ -1,0 +1,124 @@
+// "-e PATH" as an administrator's scheduled task runs it: the real executable, its exit
+// code and the bytes of the file it leaves.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/SettingsTexts.h"
+#include "tests/support/DiagCapture.h"
+#include "tests/support/RecordBuilder.h"
+#include "tests/support/SettingsFile.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace {
+
+const char* const kHeader =
+    "分類,文書名,ユーザ名,モノクロ印刷ページ,カラー印刷ページ,総印刷枚数,プリンタ名,日時,印刷要求元,"
+    "発生日時,ジョブID,イベント種別,エラーコード,エラー詳細,メッセージ\r\n";
+
+class Export : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings_.set("LogName", log_);
+        settings_.set("LogSize", "500");
+        std::vector<std::vector<uint8_t>> records = {
+            RecordBuilder().jobId(7).document("表計算.xls").user("田中").colour(10, 2).sheets(6).build(),
+            RecordBuilder().kind(3).jobId(8).errorCode(0xFFFFFFFF).errorDetail(0x8000001A).message("用紙切れ, \"A4\"")
+                .colour(-1, -1).sheets(-1).build(),
+            RecordBuilder().kind(3).jobId(9).errorCode(301).message("closed").flags(FLAG_CLOSED).build(),
+            RecordBuilder().kind(1).jobId(10).fallbackFlags(0x0001030A).flags(FLAG_COUNTS_UNCONFIRMED)
+                .document("=HYPERLINK(\"x\")").user("-u").build(),
+        };
+        std::vector<uint8_t> file = buildLogFile(records);
+        ASSERT_TRUE(writeFileBytes(log_, file.data(), file.size()));
+    }
+
+    DWORD exportTo(const std::string& arguments) {
+        ChildProcess viewer;
+        EXPECT_TRUE(viewer.start(productExePath(), arguments));
+        DWORD code = 0xDEAD;
+        EXPECT_TRUE(viewer.wait(60000, &code));
+        return code;
+    }
+    std::string readText(const std::string& path) {
+        std::vector<unsigned char> bytes = readFileBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    TempDir dir_;
+    std::string log_ = dir_.file("KQVTPRT2.LOG");
+    std::string target_ = dir_.file("out.csv");
+    ScopedSettingsFile settings_;
+};
+
+}  // namespace
+
+// Oldest first, closed records left out as the viewer leaves them out, the log untouched.
+TEST_F(Export, WritesTheListedRecordsAndLeavesTheLogAsItWas) {
+    const std::vector<unsigned char> before = readFileBytes(log_);
+    ASSERT_EQ(0u, exportTo("-e \"" + target_ + "\""));
+    EXPECT_EQ(std::string(kHeader) +
+                  "印刷完了,表計算.xls,田中,10,2,6,NORVALE QV-2810,2026/04/01  09:05:07,PC01,2026-04-01 09:05:07,"
+                  "7,0,0,0,\r\n"
+                  "\"用紙切れ, \"\"A4\"\"\",report.txt,user1,,,,NORVALE QV-2810,2026/04/01  09:05:07,PC01,"
+                  "2026-04-01 09:05:07,8,3,4294967295,2147483674,\r\n"
+                  "印刷完了,\"'=HYPERLINK(\"\"x\"\")\",'-u,,,,NORVALE QV-2810,2026/04/01  09:05:07,PC01,"
+                  "2026-04-01 09:05:07,10,1,0,0,\"片面で印刷 （両面ユニットなし）\n排紙方法を変更して印刷\"\r\n",
+              readText(target_));
+    EXPECT_EQ(before, readFileBytes(log_));
+
+    // With "AllView" the job ID column and the closed record are listed too.
+    ScopedMachineKey prtLog(kPrtLogKey);
+    prtLog.setString("AllView", "Y");
+    ASSERT_EQ(0u, exportTo("-e \"" + target_ + "\""));
+    const std::string all = readText(target_);
+    EXPECT_EQ(0u, all.find("分類,文書名,ユーザ名,モノクロ印刷ページ,カラー印刷ページ,総印刷枚数,プリンタ名,日時,"
+                           "印刷要求元,ジョブID,発生日時,ジョブID,"));
+    EXPECT_NE(std::string::npos, all.find("\r\nclosed,report.txt,user1,1,0,1,NORVALE QV-2810,"));
+}
+
+// Every failure exits with its error kind, writes its diagnostic line and leaves no file
+// behind; an old target that cannot be replaced keeps its bytes.
+TEST_F(Export, FailuresExitWithTheirKindAndLeaveNoPartialFile) {
+    struct Case {
+        const char* name;
+        std::string logName;
+        std::string arguments;
+        DWORD exitCode;
+    } cases[] = {
+        {"missing target folder", log_, "-e \"" + dir_.file("none\\out.csv") + "\"", 6},
+        {"target held open", log_, "-e \"" + target_ + "\"", 3},
+        {"the log as target", log_, "-e \"" + log_ + "\"", 3},
+        {"missing log folder", dir_.file("none\\KQVTPRT2.LOG"), "-e \"" + target_ + "\"", 6},
+        {"not a print log", dir_.file("other.bin"), "-e \"" + target_ + "\"", 4},
+        {"no target", log_, "-e", 2},
+    };
+    ASSERT_TRUE(writeFileBytes(dir_.file("other.bin"), "MZ\x90\0\3\0\0\0", 8));
+    const std::vector<unsigned char> logBytes = readFileBytes(log_);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DiagCapture diag;
+        const bool keepOld = c.exitCode == 3;
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (keepOld) {
+            ASSERT_TRUE(writeFileBytes(target_, "old", 3));
+            holder = ::CreateFileA(target_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        }
+        settings_.set("LogName", c.logName);
+        EXPECT_EQ(c.exitCode, exportTo(c.arguments));
+        EXPECT_NE(std::string::npos, diag.text().find("Export to CSV failed. Kind = " + std::to_string(c.exitCode)))
+            << diag.text();
+        if (keepOld) {
+            ::CloseHandle(holder);
+            EXPECT_EQ("old", readText(target_));
+            ::DeleteFileA(target_.c_str());
+        }
+        EXPECT_FALSE(fileExists(target_));
+        EXPECT_EQ(logBytes, readFileBytes(log_));
+        WIN32_FIND_DATAA found;
+        HANDLE find = ::FindFirstFileA(dir_.file("*.tmp").c_str(), &found);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, find) << "left behind: " << found.cFileName;
+        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+    }
+}
