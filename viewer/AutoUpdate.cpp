@@ -134,14 +134,18 @@ UINT PrintLogWindow::reloadLog(int showSettingsOnReadError) {
         std::snprintf(text, sizeof text, "%s%s", mode_ == kModeView ? kCannotReadLine : kCannotWriteLine,
                       kExitQuestionLine);
         int answer = ::MessageBoxA(hwnd, text, kWarningCaptionText, MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
-        if (answer == IDOK) {
+        // A box that could not be shown counts as the answer to exit: after a WM_CLOSE from
+        // outside, neither the box nor the settings dialog has an owner any more, and asking
+        // again would spin for ever holding the single-instance mutex.
+        if (answer != IDCANCEL) {
             onClose(hwnd, IDM_CLOSE);
             return reloaded;
         }
         outcome = static_cast<int>(onSettings(hwnd, IDM_SETTINGS));
     }
 
-    if (mode_ == kModeWriteError) {
+    // Gone with the window during the write warning: no load, and no read warning either.
+    if (mode_ == kModeWriteError && hwnd_) {
         mode_ = kModeView;
         reloadLog(0);
     }
