@@ -78,6 +78,8 @@ UINT PrintLogWindow::reloadLog(int showSettingsOnReadError) {
         }
         busy_ = 1;
         status = store_.load();
+        // Made before the lock goes back, so that no intake stores a record in between.
+        if (status == kLoadMissing) store_.ensureLogFile();
         leaveExclude(lock);
     } else if (mode_ == kModeWriteError) {
         const int kind = errorKindArgument_;
@@ -110,7 +112,6 @@ UINT PrintLogWindow::reloadLog(int showSettingsOnReadError) {
             }
             break;
         case kLoadMissing:
-            store_.ensureLogFile();
             break;
         case kLoadOtherForm:
             outcome = showWarning(kWarnRead, kErrorNotLogFile);

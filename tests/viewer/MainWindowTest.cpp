@@ -17,6 +17,7 @@
 #include "store/LogLock.h"
 #include "store/LogWriter.h"
 #include "tests/support/BoxAnswerer.h"
+#include "tests/support/CreateFileHook.h"
 #include "tests/support/RecordBuilder.h"
 #include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
@@ -132,6 +133,14 @@ void withInfoDialog(HWND main, ListViewControl& list, InfoDialogScript& script) 
     ::SendMessageA(main, WM_COMMAND, IDM_SHOW_LOG_INFO, 0);
     ::WaitForSingleObject(thread, 20000);
     ::CloseHandle(thread);
+}
+
+// WAIT_TIMEOUT while another thread holds the log-file lock.
+DWORD WINAPI tryLogLock(void*) {
+    ScopedHandle lock(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
+    const DWORD wait = ::WaitForSingleObject(lock.get(), 0);
+    if (wait == WAIT_OBJECT_0) ::ReleaseMutex(lock.get());
+    return wait;
 }
 
 }  // namespace
@@ -426,4 +435,26 @@ TEST_F(MainWindow, TenColumnsSaveNineWidths) {
     ByteBuffer place;
     ASSERT_TRUE(key.readValue(kWindowPlaceValue, REG_BINARY, place));
     EXPECT_EQ(sizeof(WINDOWPLACEMENT), place.size());
+}
+
+// The reload finds the log missing and creates it; another process stores a record just
+// before that create. The reload creates under the log-file lock and keeps the record.
+TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
+    start();
+    ASSERT_TRUE(::DeleteFileA(log_.c_str()));
+    DWORD lockProbe = WAIT_FAILED;
+    {
+        CreateFileHook hook(log_, [&] {
+            ScopedHandle probe(::CreateThread(NULL, 0, &tryLogLock, NULL, 0, NULL));
+            ::WaitForSingleObject(probe.get(), 10000);
+            ::GetExitCodeThread(probe.get(), &lockProbe);
+            writeLog({job(7)});
+        });
+        tick(hwnd_);
+    }
+    EXPECT_EQ(DWORD(WAIT_TIMEOUT), lockProbe);
+    tick(hwnd_);
+    pumpMessages();
+    ASSERT_EQ(1, rows());
+    EXPECT_EQ(7u, rowView(0)->record->jobId);
 }
