@@ -174,7 +174,8 @@ LRESULT PrintLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
         savePlacement(hwnd);
         if (images_) {
-            listView_.setImageList(NULL, LVSIL_SMALL);
+            // The window owns the list: the list view must not destroy it a second time.
+            listView_.detachImageList(LVSIL_SMALL);
             ::ImageList_Destroy(images_);
             images_ = NULL;
         }

@@ -458,3 +458,18 @@ TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
     ASSERT_EQ(1, rows());
     EXPECT_EQ(7u, rowView(0)->record->jobId);
 }
+
+TEST_F(MainWindow, TeardownDestroysTheImageListOnce) {
+    start();
+    // An image list is a counted object: its handle is its IImageList.
+    IUnknown* images =
+        reinterpret_cast<IUnknown*>(::SendMessageA(app_->listView().hwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_TRUE(images);
+    images->AddRef();
+    images->AddRef();
+    ::DestroyWindow(hwnd_);
+    pumpMessages();
+    const ULONG left = images->Release();
+    EXPECT_EQ(1u, left);  // the window and the list view together gave back one reference
+    if (left) images->Release();
+}
