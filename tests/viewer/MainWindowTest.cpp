@@ -453,10 +453,7 @@ TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
         tick(hwnd_);
     }
     EXPECT_EQ(DWORD(WAIT_TIMEOUT), lockProbe);
-    tick(hwnd_);
-    pumpMessages();
-    ASSERT_EQ(1, rows());
-    EXPECT_EQ(7u, rowView(0)->record->jobId);
+    EXPECT_EQ(buildLogFile({job(7)}), readFileBytes(log_));
 }
 
 TEST_F(MainWindow, TeardownDestroysTheImageListOnce) {
@@ -472,4 +469,21 @@ TEST_F(MainWindow, TeardownDestroysTheImageListOnce) {
     const ULONG left = images->Release();
     EXPECT_EQ(1u, left);  // the window and the list view together gave back one reference
     if (left) images->Release();
+}
+
+TEST_F(MainWindow, AllViewTakesTheSavedTenthWidth) {
+    const int saved[10] = {60, 61, 62, 63, 64, 65, 66, 67, 68, 123};
+    RegistryKey key;
+    ASSERT_TRUE(key.create(HKEY_CURRENT_USER, kWindowStateKey, KEY_ALL_ACCESS));
+    ASSERT_TRUE(key.setValue(kColumnWidthsValue, REG_BINARY, saved, sizeof saved));
+    start({}, 1);
+    EXPECT_EQ(123, app_->listView().columnWidth(9));
+}
+
+TEST_F(MainWindow, StatusBarGetsTheSizeTypeOfWmSize) {
+    start();
+    MessageSpy bar(::GetDlgItem(hwnd_, kStatusBarId));
+    ::SendMessageA(hwnd_, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(640, 480));
+    ASSERT_EQ(1u, bar.received(WM_SIZE).size());
+    EXPECT_EQ(WPARAM(SIZE_MAXIMIZED), bar.received(WM_SIZE)[0].wParam);
 }
