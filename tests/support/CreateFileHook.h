@@ -3,9 +3,10 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
-// The test executable's import slot of CreateFileA, through which the product code linked
-// into it calls too.
+// The test executable's import of CreateFileA, through which the product code linked into
+// it calls as well.
 extern "C" decltype(&::CreateFileA) __imp_CreateFileA;
 
 // Runs `action` inside the next CreateFileA of this process that may create `path` (any
@@ -16,28 +17,24 @@ public:
     CreateFileHook(const std::string& path, std::function<void()> action) {
         path_ = path;
         action_ = std::move(action);
-        original_ = __imp_CreateFileA;
-        setSlot(&hooked);
+        original_ = swapImport(&hooked);
     }
-    ~CreateFileHook() { setSlot(original_); }
-    CreateFileHook(const CreateFileHook&) = delete;
-    CreateFileHook& operator=(const CreateFileHook&) = delete;
+    ~CreateFileHook() { swapImport(original_); }
 
 private:
-    static void setSlot(decltype(&::CreateFileA) target) {
+    static decltype(&::CreateFileA) swapImport(decltype(&::CreateFileA) target) {
         DWORD protection = 0;
         ::VirtualProtect(&__imp_CreateFileA, sizeof target, PAGE_READWRITE, &protection);
-        __imp_CreateFileA = target;
+        std::swap(target, __imp_CreateFileA);
         ::VirtualProtect(&__imp_CreateFileA, sizeof target, protection, &protection);
+        return target;
     }
     static HANDLE WINAPI hooked(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                 DWORD disposition, DWORD flags, HANDLE model) {
-        if (action_ && name && disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING &&
-            ::lstrcmpiA(name, path_.c_str()) == 0) {
-            std::function<void()> action = std::move(action_);
-            action_ = nullptr;
-            action();
-        }
+        std::function<void()> action;
+        if (name && disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING && !::lstrcmpiA(name, path_.c_str()))
+            action.swap(action_);  // once: what the action creates itself goes straight through
+        if (action) action();
         return original_(name, access, share, security, disposition, flags, model);
     }
     static inline std::string path_;

@@ -13,42 +13,22 @@
 
 namespace {
 
-struct PromptSearch {
-    DWORD process;
-    HWND skip;
-    HWND found;
-};
-
-BOOL CALLBACK findPrompt(HWND hwnd, LPARAM param) {
-    PromptSearch& search = *reinterpret_cast<PromptSearch*>(param);
-    DWORD process = 0;
-    char name[16] = "";
-    ::GetWindowThreadProcessId(hwnd, &process);
-    ::GetClassNameA(hwnd, name, sizeof name);
-    if (process != search.process || hwnd == search.skip || std::string(name) != "#32770" || !::IsWindowVisible(hwnd))
-        return TRUE;
-    search.found = hwnd;
-    return FALSE;
-}
-
-// A shown box or dialog of `viewer` other than `skip`; without a viewer, a shown main
-// window. Null after 20 s.
-HWND waitFor(HANDLE viewer, HWND skip = NULL) {
-    PromptSearch search = {viewer ? ::GetProcessId(viewer) : 0, skip, NULL};
-    for (int i = 0; i < 400 && !search.found; ++i) {
-        HWND main = ::FindWindowA(kMainClassName, kMainTitle);
-        if (viewer) ::EnumWindows(&findPrompt, reinterpret_cast<LPARAM>(&search));
-        else if (main && ::IsWindowVisible(main)) search.found = main;
-        if (!search.found) ::Sleep(50);
+// A shown top-level window of this class (and title) other than `skip`; null after 20 s.
+HWND waitFor(const char* windowClass, const char* title, HWND skip = NULL) {
+    for (int i = 0; i < 400; ++i) {
+        HWND w = NULL;
+        while ((w = ::FindWindowExA(NULL, w, windowClass, title)) != NULL)
+            if (w != skip && ::IsWindowVisible(w)) return w;
+        ::Sleep(50);
     }
-    return search.found;
+    return NULL;
 }
 
 }  // namespace
 
 // WM_CLOSE from another process (taskkill, an installer, a log-off) while a warning, the
 // settings dialog after it or the exit question is up, with a broken log at the start or
-// a write error handed over with "-b".
+// a write error handed over with "-b". Boxes and dialogs are the viewer's only "#32770".
 TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
     const struct {
         const char* arguments;
@@ -68,11 +48,10 @@ TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
         if (c.brokenLog) writeFileBytes(log, "", 0);
         ChildProcess viewer;
         ASSERT_TRUE(viewer.start(productExePath(), c.arguments));
-        HWND prompt = waitFor(viewer.handle());
+        HWND prompt = waitFor("#32770", NULL);
         for (WPARAM answer : c.answers) {
-            ASSERT_TRUE(prompt);
             ::PostMessageA(prompt, WM_COMMAND, answer, 0);
-            prompt = waitFor(viewer.handle(), prompt);
+            prompt = waitFor("#32770", NULL, prompt);
         }
         ASSERT_TRUE(prompt);
         ::PostMessageA(::FindWindowA(kMainClassName, kMainTitle), WM_CLOSE, 0, 0);
@@ -83,7 +62,7 @@ TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
         ::DeleteFileA(log.c_str());
         ChildProcess next;
         ASSERT_TRUE(next.start(productExePath(), ""));
-        HWND shown = waitFor(NULL);
+        HWND shown = waitFor(kMainClassName, kMainTitle);
         ASSERT_TRUE(shown);
         ::PostMessageA(shown, WM_CLOSE, 0, 0);
         EXPECT_TRUE(next.wait(10000));
