@@ -5,8 +5,7 @@
 #include <string>
 #include <utility>
 
-// The test executable's import of CreateFileA, through which the product code linked into
-// it calls as well.
+// The test executable's import slot, shared by the product code linked into it.
 extern "C" decltype(&::CreateFileA) __imp_CreateFileA;
 
 // Runs `action` inside the next CreateFileA of this process that may create `path` (any
@@ -32,7 +31,7 @@ private:
     static HANDLE WINAPI hooked(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                 DWORD disposition, DWORD flags, HANDLE model) {
         std::function<void()> action;
-        if (name && disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING && !::lstrcmpiA(name, path_.c_str()))
+        if (disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING && !::lstrcmpiA(name, path_.c_str()))
             action.swap(action_);  // once: what the action creates itself goes straight through
         if (action) action();
         return original_(name, access, share, security, disposition, flags, model);

@@ -135,14 +135,6 @@ void withInfoDialog(HWND main, ListViewControl& list, InfoDialogScript& script) 
     ::CloseHandle(thread);
 }
 
-// WAIT_TIMEOUT while another thread holds the log-file lock.
-DWORD WINAPI tryLogLock(void*) {
-    ScopedHandle lock(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
-    const DWORD wait = ::WaitForSingleObject(lock.get(), 0);
-    if (wait == WAIT_OBJECT_0) ::ReleaseMutex(lock.get());
-    return wait;
-}
-
 }  // namespace
 
 TEST_F(MainWindow, ShowsEveryRecordNewestOnTop) {
@@ -217,10 +209,19 @@ TEST_F(MainWindow, DeletedLogIsRecreatedEmpty) {
     EXPECT_EQ("0 個の印刷ログ", status());
 }
 
-TEST_F(MainWindow, TeardownWhileTheWorkerWaitsIsQuick) {
+TEST_F(MainWindow, TeardownIsQuickAndDestroysTheImageListOnce) {
     start();
+    // An image list is a counted object: its handle is its IImageList.
+    IUnknown* images =
+        reinterpret_cast<IUnknown*>(::SendMessageA(app_->listView().hwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_TRUE(images);
+    images->AddRef();
+    images->AddRef();
     ::DestroyWindow(hwnd_);
     pumpMessages();
+    const ULONG left = images->Release();
+    EXPECT_EQ(1u, left);  // the window and the list view together gave back one reference
+    if (left) images->Release();
     DWORD begin = ::GetTickCount();
     app_.reset();
     EXPECT_LT(::GetTickCount() - begin, 1000u);
@@ -445,7 +446,13 @@ TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
     DWORD lockProbe = WAIT_FAILED;
     {
         CreateFileHook hook(log_, [&] {
-            ScopedHandle probe(::CreateThread(NULL, 0, &tryLogLock, NULL, 0, NULL));
+            // Tried from another thread: WAIT_TIMEOUT while the reload holds the lock.
+            ScopedHandle probe(::CreateThread(NULL, 0, [](void*) -> DWORD {
+                ScopedHandle lock(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
+                const DWORD wait = ::WaitForSingleObject(lock.get(), 0);
+                if (wait == WAIT_OBJECT_0) ::ReleaseMutex(lock.get());
+                return wait;
+            }, NULL, 0, NULL));
             ::WaitForSingleObject(probe.get(), 10000);
             ::GetExitCodeThread(probe.get(), &lockProbe);
             writeLog({job(7)});
@@ -456,32 +463,15 @@ TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
     EXPECT_EQ(buildLogFile({job(7)}), readFileBytes(log_));
 }
 
-TEST_F(MainWindow, TeardownDestroysTheImageListOnce) {
-    start();
-    // An image list is a counted object: its handle is its IImageList.
-    IUnknown* images =
-        reinterpret_cast<IUnknown*>(::SendMessageA(app_->listView().hwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-    ASSERT_TRUE(images);
-    images->AddRef();
-    images->AddRef();
-    ::DestroyWindow(hwnd_);
-    pumpMessages();
-    const ULONG left = images->Release();
-    EXPECT_EQ(1u, left);  // the window and the list view together gave back one reference
-    if (left) images->Release();
-}
-
-TEST_F(MainWindow, AllViewTakesTheSavedTenthWidth) {
+// With "AllView" a saved tenth width reaches the job ID column; WM_SIZE reaches the status
+// bar with its size type.
+TEST_F(MainWindow, ControlsTakeTheSavedTenthWidthAndTheSizeType) {
     const int saved[10] = {60, 61, 62, 63, 64, 65, 66, 67, 68, 123};
     RegistryKey key;
     ASSERT_TRUE(key.create(HKEY_CURRENT_USER, kWindowStateKey, KEY_ALL_ACCESS));
     ASSERT_TRUE(key.setValue(kColumnWidthsValue, REG_BINARY, saved, sizeof saved));
     start({}, 1);
     EXPECT_EQ(123, app_->listView().columnWidth(9));
-}
-
-TEST_F(MainWindow, StatusBarGetsTheSizeTypeOfWmSize) {
-    start();
     MessageSpy bar(::GetDlgItem(hwnd_, kStatusBarId));
     ::SendMessageA(hwnd_, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(640, 480));
     ASSERT_EQ(1u, bar.received(WM_SIZE).size());

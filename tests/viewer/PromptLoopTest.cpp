@@ -11,10 +11,8 @@
 #include "tests/support/TestEnvironment.h"
 #include "viewer/ViewerTexts.h"
 
-namespace {
-
 // A shown top-level window of this class (and title) other than `skip`; null after 20 s.
-HWND waitFor(const char* windowClass, const char* title, HWND skip = NULL) {
+static HWND waitFor(const char* windowClass, const char* title, HWND skip = NULL) {
     for (int i = 0; i < 400; ++i) {
         HWND w = NULL;
         while ((w = ::FindWindowExA(NULL, w, windowClass, title)) != NULL)
@@ -24,17 +22,11 @@ HWND waitFor(const char* windowClass, const char* title, HWND skip = NULL) {
     return NULL;
 }
 
-}  // namespace
-
-// WM_CLOSE from another process (taskkill, an installer, a log-off) while a warning, the
-// settings dialog after it or the exit question is up, with a broken log at the start or
-// a write error handed over with "-b". Boxes and dialogs are the viewer's only "#32770".
+// WM_CLOSE from another process (taskkill, an installer, a log-off) while a warning, or
+// after the given answers the settings dialog or the exit question, is up; with a broken
+// log at the start or a write error handed over with "-b". Only the viewer has "#32770".
 TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
-    const struct {
-        const char* arguments;
-        bool brokenLog;
-        std::vector<WPARAM> answers;  // given before the window is closed
-    } cases[] = {
+    const struct { const char* arguments; bool brokenLog; std::vector<WPARAM> answers; } cases[] = {
         {"", true, {}}, {"", true, {IDOK}}, {"", true, {IDOK, IDCANCEL}},
         {"-b 42", false, {}}, {"-b 42", false, {IDOK}}, {"-b 42", false, {IDOK, IDCANCEL}}, {"-b 2", true, {}},
     };
