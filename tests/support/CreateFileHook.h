@@ -6,11 +6,14 @@
 #include <utility>
 
 // The test executable's import slot, shared by the product code linked into it.
-extern "C" decltype(&::CreateFileA) __imp_CreateFileA;
+#ifdef _WIN64
+extern "C" decltype(&::CreateFileA) importedCreateFileA __asm__("__imp_CreateFileA");
+#else
+extern "C" decltype(&::CreateFileA) importedCreateFileA __asm__("__imp__CreateFileA@28");
+#endif
 
-// Runs `action` inside the next CreateFileA of this process that may create `path` (any
-// disposition but OPEN_EXISTING and TRUNCATE_EXISTING), just before that call goes on: a
-// deterministic stand-in for another process acting between a check and a create.
+// Runs `action` in the next CreateFileA here that may create `path` (not OPEN_EXISTING or
+// TRUNCATE_EXISTING), before it goes on: another process acting between check and create.
 class CreateFileHook {
 public:
     CreateFileHook(const std::string& path, std::function<void()> action) {
@@ -23,9 +26,9 @@ public:
 private:
     static decltype(&::CreateFileA) swapImport(decltype(&::CreateFileA) target) {
         DWORD protection = 0;
-        ::VirtualProtect(&__imp_CreateFileA, sizeof target, PAGE_READWRITE, &protection);
-        std::swap(target, __imp_CreateFileA);
-        ::VirtualProtect(&__imp_CreateFileA, sizeof target, protection, &protection);
+        ::VirtualProtect(&importedCreateFileA, sizeof target, PAGE_READWRITE, &protection);
+        std::swap(target, importedCreateFileA);
+        ::VirtualProtect(&importedCreateFileA, sizeof target, protection, &protection);
         return target;
     }
     static HANDLE WINAPI hooked(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,

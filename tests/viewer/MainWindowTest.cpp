@@ -135,6 +135,14 @@ void withInfoDialog(HWND main, ListViewControl& list, InfoDialogScript& script) 
     ::CloseHandle(thread);
 }
 
+// From another thread: WAIT_TIMEOUT while someone holds the log-file lock.
+DWORD WINAPI tryLogLock(void*) {
+    ScopedHandle lock(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
+    const DWORD wait = ::WaitForSingleObject(lock.get(), 0);
+    if (wait == WAIT_OBJECT_0) ::ReleaseMutex(lock.get());
+    return wait;
+}
+
 }  // namespace
 
 TEST_F(MainWindow, ShowsEveryRecordNewestOnTop) {
@@ -446,13 +454,7 @@ TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
     DWORD lockProbe = WAIT_FAILED;
     {
         CreateFileHook hook(log_, [&] {
-            // Tried from another thread: WAIT_TIMEOUT while the reload holds the lock.
-            ScopedHandle probe(::CreateThread(NULL, 0, [](void*) -> DWORD {
-                ScopedHandle lock(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
-                const DWORD wait = ::WaitForSingleObject(lock.get(), 0);
-                if (wait == WAIT_OBJECT_0) ::ReleaseMutex(lock.get());
-                return wait;
-            }, NULL, 0, NULL));
+            ScopedHandle probe(::CreateThread(NULL, 0, &tryLogLock, NULL, 0, NULL));
             ::WaitForSingleObject(probe.get(), 10000);
             ::GetExitCodeThread(probe.get(), &lockProbe);
             writeLog({job(7)});
