@@ -151,6 +151,11 @@ HIMAGELIST ListViewControl::setImageList(HIMAGELIST list, int kind) {
         send(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
 }
 
+HIMAGELIST ListViewControl::detachImageList(int kind) {
+    if (hwnd_ == NULL) return NULL;
+    return reinterpret_cast<HIMAGELIST>(send(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), 0));
+}
+
 DWORD ListViewControl::extendedStyle() {
     return static_cast<DWORD>(send(LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
 }

@@ -58,6 +58,9 @@ public:
     // `kind` is LVSIL_NORMAL, LVSIL_SMALL or LVSIL_STATE; a null list is ignored. The
     // previous list, or null.
     HIMAGELIST setImageList(HIMAGELIST list, int kind);
+    // Takes the list of `kind` back from the list view, which then no longer destroys it
+    // with itself (it has no LVS_SHAREIMAGELISTS). The previous list, or null.
+    HIMAGELIST detachImageList(int kind);
 
     // The list view's extended styles (LVS_EX_*), not the window's.
     void addExStyle(DWORD bits) override;

@@ -61,12 +61,27 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (C) 2026 Norvale."
 !insertmacro MUI_LANGUAGE "Japanese"
 
 ; Writes a DWORD default only where the value is missing (or not a DWORD): an
-; administrator's own setting survives a reinstallation.
+; administrator's own setting survives a reinstallation. The default written is noted in
+; the uninstall key ("Created" and the value's name), so that the uninstaller removes
+; only values this installer made; a note from an earlier installation stays.
 !macro DefaultDword NAME VALUE
   ClearErrors
   ReadRegDWORD $0 HKLM "${PRTLOG_KEY}" "${NAME}"
   ${If} ${Errors}
     WriteRegDWORD HKLM "${PRTLOG_KEY}" "${NAME}" ${VALUE}
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "Created${NAME}" ${VALUE}
+  ${EndIf}
+!macroend
+
+; Removes a value that the installer made and that still holds the default it wrote: one
+; an administrator set, before or after the installation, stays.
+!macro RemoveCreatedDword NAME
+  ClearErrors
+  ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "Created${NAME}"
+  ReadRegDWORD $1 HKLM "${PRTLOG_KEY}" "${NAME}"
+  ${IfNot} ${Errors}
+  ${AndIf} $0 = $1
+    DeleteRegValue HKLM "${PRTLOG_KEY}" "${NAME}"
   ${EndIf}
 !macroend
 
@@ -121,8 +136,8 @@ Section "Uninstall"
   RMDir "${MENU_FOLDER}"
 
   DeleteRegKey HKLM "${APP_PATHS_KEY}"
-  DeleteRegValue HKLM "${PRTLOG_KEY}" "LogMaxSize"
-  DeleteRegValue HKLM "${PRTLOG_KEY}" "LogLimitSize"
+  !insertmacro RemoveCreatedDword "LogMaxSize"
+  !insertmacro RemoveCreatedDword "LogLimitSize"
   ; Keys that still hold pending records or other settings stay.
   DeleteRegKey /ifempty HKLM "${PRTLOG_KEY}\Log"
   DeleteRegKey /ifempty HKLM "${PRTLOG_KEY}"

@@ -12,7 +12,7 @@ constexpr const char* kKindUnknown = "??";
 
 // Errors
 constexpr const char* kErrorCleared = "エラー解除";
-constexpr const char* kErrorPrefixFormat = "[%04d-%04x] ";
+constexpr const char* kErrorPrefixFormat = "[%04u-%04x] ";
 
 // Output trays
 constexpr const char* kTrayInvalid = "排紙先無効";

@@ -61,7 +61,8 @@ bool errorText(const LogRecord& record, const char* messageText, int mode, ByteS
     }
     if (mode == kErrorTextDialog || mode == kErrorTextDetails) {
         char prefix[32];
-        std::snprintf(prefix, sizeof prefix, kErrorPrefixFormat, static_cast<int>(record.errorCode),
+        // Unsigned like the field: codes of 2^31 and above are not negative numbers.
+        std::snprintf(prefix, sizeof prefix, kErrorPrefixFormat, static_cast<unsigned>(record.errorCode),
                       record.errorDetail);
         if (!out.append(prefix)) return false;
     }

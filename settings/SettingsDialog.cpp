@@ -301,9 +301,19 @@ int SettingsDialog::validateLogName(HWND hwnd) {
 
     // One attempt only: a file that another process holds open is taken as it is.
     FileAccessor file;
-    ScopedHandle reading(file.openWithRetry(path.c_str(), GENERIC_READ, 0, OPEN_EXISTING));
-    if (reading.valid()) {
-        reading.close();
+    DWORD error = ERROR_SUCCESS;
+    {
+        ScopedHandle reading(file.openWithRetry(path.c_str(), GENERIC_READ, 0, OPEN_EXISTING));
+        if (!reading.valid()) error = file.lastError();
+    }
+    if (error == ERROR_FILE_NOT_FOUND) {
+        const int made = createLogFile(path.c_str());
+        if (!made) return refuseName(hwnd, kNameCreateFailed);
+        // Made by another process since the open failed: checked like any existing file.
+        if (made < 0) error = ERROR_SUCCESS;
+    }
+    switch (error) {
+    case ERROR_SUCCESS: {
         {
             ScopedHandle writing(file.openWithRetry(path.c_str(), GENERIC_WRITE, 0, OPEN_EXISTING));
             if (!writing.valid()) return refuseName(hwnd, kNameNotWritable);
@@ -311,41 +321,35 @@ int SettingsDialog::validateLogName(HWND hwnd) {
         file.setName(path.c_str(), 0);
         const VerifyResult verified = file.verify();
         if (verified == kVerifyOtherForm || verified == kVerifyOpenFailed) return refuseName(hwnd, kNameNotPrintLog);
-    } else {
-        switch (file.lastError()) {
-        case ERROR_FILE_NOT_FOUND:
-            if (!createLogFile(path.c_str())) return refuseName(hwnd, kNameCreateFailed);
-            break;
-        case ERROR_PATH_NOT_FOUND:
-            return refuseName(hwnd, kNameFolderMissing);
-        case ERROR_SHARING_VIOLATION:
-            break;
-        case ERROR_INVALID_PARAMETER:
-            return refuseName(hwnd, kNameInvalid);
-        default:
-            return refuseName(hwnd, kNameMalformed);
-        }
+        break;
+    }
+    case ERROR_FILE_NOT_FOUND:  // created above
+    case ERROR_SHARING_VIOLATION:
+        break;
+    case ERROR_PATH_NOT_FOUND:
+        return refuseName(hwnd, kNameFolderMissing);
+    case ERROR_INVALID_PARAMETER:
+        return refuseName(hwnd, kNameInvalid);
+    default:
+        return refuseName(hwnd, kNameMalformed);
     }
     logName_.assign(path);
     return 1;
 }
 
-// Writes a fresh header into a new log file. The viewer's list is left alone here: OK may
-// still fail or be cancelled, and the list must go on showing the file the viewer watches.
+// Writes a fresh header into a new log file: 1, or -1 when the file exists by now (another
+// process made it since it was found missing), or 0 when it cannot be made. The viewer's
+// list is left alone here: OK may still fail or be cancelled, and the list must go on
+// showing the file the viewer watches.
 int SettingsDialog::createLogFile(const char* path) {
     FileAccessor file;
     {
-        ScopedHandle created(file.openWithRetry(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS));
-        if (!created.valid()) return 0;
-        const DWORD size = ::GetFileSize(created.get(), NULL);
-        if (size == INVALID_FILE_SIZE) return 0;
-        // A process that made the file since it was found missing keeps what it wrote.
-        if (size == 0) {
-            LogFileHeader fresh;
-            makeFreshHeader(fresh, static_cast<uint32_t>(logSize_));
-            if (FileAccessor::writeAtHandle(created.get(), 0, &fresh, sizeof fresh) != sizeof fresh) return 0;
-            createdLogFile_ = 1;
-        }
+        ScopedHandle created(file.openWithRetry(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW));
+        if (!created.valid()) return file.lastError() == ERROR_FILE_EXISTS ? -1 : 0;
+        LogFileHeader fresh;
+        makeFreshHeader(fresh, static_cast<uint32_t>(logSize_));
+        if (FileAccessor::writeAtHandle(created.get(), 0, &fresh, sizeof fresh) != sizeof fresh) return 0;
+        createdLogFile_ = 1;
     }
     // As for every log file the program creates on 6.x: the intake of any user must write it.
     if (osVersionCode_ == OSVER_VISTA) {

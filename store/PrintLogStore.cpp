@@ -253,10 +253,14 @@ int PrintLogStore::initialiseWith(FileAccessor& file, DWORD maxKb) {
     makeFreshHeader(fresh, maxKb);
     file.truncate(0);
     if (file.writeAt(&fresh, sizeof fresh, 0, 0) != sizeof fresh) return 0;
+    adoptFreshHeader(fresh);
+    return 1;
+}
+
+void PrintLogStore::adoptFreshHeader(const LogFileHeader& fresh) {
     header_ = fresh;
     markAllGone();
     removeGoneRows();
-    return 1;
 }
 
 int PrintLogStore::initialise() {
@@ -266,31 +270,28 @@ int PrintLogStore::initialise() {
     return initialiseWith(file, maxKb_);
 }
 
+// The create, the size check and the fresh header happen on one handle held without
+// sharing: a file that another process made and filled in the meantime is never emptied,
+// it is left to the verification every load does.
 int PrintLogStore::ensureLogFile() {
     FileAccessor file;
     file.setRetry(kLogRetryLimitMs, kLogRetryStepMs);
-    if (file.setName(logPath_.c_str(), 0)) {
-        ScopedHandle h(file.openWithRetry(file.name(), GENERIC_READ, 0, OPEN_EXISTING));
-        if (h.valid() && ::GetFileSize(h.get(), NULL) == 0) {
-            h.close();
-            initialiseWith(file, maxKb_);
-        }
-        return 0;
+    const bool vista = platform_ == OSVER_VISTA;
+    ScopedHandle log(file.openWithRetry(logPath_.c_str(), GENERIC_READ | GENERIC_WRITE | (vista ? WRITE_DAC : 0), 0,
+                                        CREATE_NEW));
+    const int created = log.valid() ? 1 : 0;
+    if (!created) {
+        if (file.lastError() != ERROR_FILE_EXISTS) return 0;
+        log.reset(file.openWithRetry(logPath_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
+        if (!log.valid()) return 0;
     }
-    DWORD error = ::GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return 0;
-    {
-        ScopedHandle created(::CreateFileA(logPath_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, NULL));
-        if (!created.valid()) return 0;
+    if (created && vista) grantEveryoneAccess(log.get(), FILE_ALL_ACCESS);
+    if (::GetFileSize(log.get(), NULL) == 0) {
+        LogFileHeader fresh;
+        makeFreshHeader(fresh, maxKb_);
+        if (FileAccessor::writeAtHandle(log.get(), 0, &fresh, sizeof fresh) == sizeof fresh) adoptFreshHeader(fresh);
     }
-    if (platform_ == OSVER_VISTA) {
-        ScopedHandle h(::CreateFileA(logPath_.c_str(), GENERIC_READ | GENERIC_WRITE | WRITE_DAC, 0, NULL,
-                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
-        if (h.valid()) grantEveryoneAccess(h.get(), FILE_ALL_ACCESS);
-    }
-    initialise();
-    return 1;
+    return created;
 }
 
 int PrintLogStore::resize() {

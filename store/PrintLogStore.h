@@ -56,6 +56,8 @@ public:
     // Maintenance.
     int initialiseWith(FileAccessor& file, DWORD maxKb);
     int initialise();
+    // Creates a missing log file; gives it (or an existing empty one) a fresh header. 1 when
+    // this call created the file.
     int ensureLogFile();
     int resize();
 
@@ -88,6 +90,8 @@ private:
     void appendParsedRecords(const uint8_t* data, uint32_t bound, bool matching, MatchIndex* index, int& result,
                              bool& broken);
     DWORD intakeMaxKb() const;
+    // The header just written to the file becomes the store's; the list is emptied.
+    void adoptFreshHeader(const LogFileHeader& fresh);
 
     LogFileHeader header_;
     LogRecordList list_;

@@ -78,6 +78,8 @@ UINT PrintLogWindow::reloadLog(int showSettingsOnReadError) {
         }
         busy_ = 1;
         status = store_.load();
+        // Made before the lock goes back, so that no intake stores a record in between.
+        if (status == kLoadMissing) store_.ensureLogFile();
         leaveExclude(lock);
     } else if (mode_ == kModeWriteError) {
         const int kind = errorKindArgument_;
@@ -110,7 +112,6 @@ UINT PrintLogWindow::reloadLog(int showSettingsOnReadError) {
             }
             break;
         case kLoadMissing:
-            store_.ensureLogFile();
             break;
         case kLoadOtherForm:
             outcome = showWarning(kWarnRead, kErrorNotLogFile);
@@ -134,14 +135,18 @@ UINT PrintLogWindow::reloadLog(int showSettingsOnReadError) {
         std::snprintf(text, sizeof text, "%s%s", mode_ == kModeView ? kCannotReadLine : kCannotWriteLine,
                       kExitQuestionLine);
         int answer = ::MessageBoxA(hwnd, text, kWarningCaptionText, MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
-        if (answer == IDOK) {
+        // A box that could not be shown counts as the answer to exit: after a WM_CLOSE from
+        // outside, neither the box nor the settings dialog has an owner any more, and asking
+        // again would spin for ever holding the single-instance mutex.
+        if (answer != IDCANCEL) {
             onClose(hwnd, IDM_CLOSE);
             return reloaded;
         }
         outcome = static_cast<int>(onSettings(hwnd, IDM_SETTINGS));
     }
 
-    if (mode_ == kModeWriteError) {
+    // Gone with the window during the write warning: no load, and no read warning either.
+    if (mode_ == kModeWriteError && hwnd_) {
         mode_ = kModeView;
         reloadLog(0);
     }

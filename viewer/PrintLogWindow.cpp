@@ -180,7 +180,8 @@ LRESULT PrintLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
         savePlacement(hwnd);
         if (images_) {
-            listView_.setImageList(NULL, LVSIL_SMALL);
+            // The window owns the list: the list view must not destroy it a second time.
+            listView_.detachImageList(LVSIL_SMALL);
             ::ImageList_Destroy(images_);
             images_ = NULL;
         }
@@ -188,7 +189,7 @@ LRESULT PrintLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         ::PostQuitMessage(0);
         return 0;
     case WM_SIZE:
-        onSize(hwnd, lParam);
+        onSize(hwnd, wParam, lParam);
         return 0;
     case WM_SETFOCUS:
         if (listView_.itemCount() > 0) listView_.setFocus();
@@ -248,7 +249,7 @@ int PrintLogWindow::onCreate(HWND hwnd) {
         // Created with no size: the first layout happens here, not only at WM_SIZE.
         RECT client;
         ::GetClientRect(hwnd, &client);
-        onSize(hwnd, MAKELPARAM(client.right, client.bottom));
+        onSize(hwnd, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
         listView_.setFocus();
     }
     infoDialog_.setOwner(hwnd);
@@ -256,9 +257,9 @@ int PrintLogWindow::onCreate(HWND hwnd) {
     return 0;
 }
 
-void PrintLogWindow::onSize(HWND hwnd, LPARAM lParam) {
+void PrintLogWindow::onSize(HWND hwnd, WPARAM sizeType, LPARAM lParam) {
     (void)hwnd;
-    if (statusBar_.hwnd()) ::SendMessageA(statusBar_.hwnd(), WM_SIZE, 0, lParam);
+    if (statusBar_.hwnd()) ::SendMessageA(statusBar_.hwnd(), WM_SIZE, sizeType, lParam);
     int barHeight = 0;
     if (statusBar_.hwnd()) {
         RECT bar;
@@ -284,7 +285,8 @@ void PrintLogWindow::createColumns() {
     int widths[kColumnCountAll];
     for (int i = 0; i < count; ++i)
         widths[i] = kColumnMeasures[i] ? listView_.stringWidth(kColumnMeasures[i]) + 20 : 120;
-    loadColumnWidths(widths, count < kSavedColumnLimit ? count : kSavedColumnLimit);
+    // Every column of the table, the job ID column included, takes a saved width.
+    loadColumnWidths(widths, count);
     for (int i = 0; i < count; ++i) listView_.setColumnWidth(i, widths[i]);
     sortColumn_ = kDefaultSortColumn;
 }

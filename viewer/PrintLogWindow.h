@@ -101,7 +101,8 @@ public:
 private:
     void parseArguments(int argc, char** argv);
     int onCreate(HWND hwnd);
-    void onSize(HWND hwnd, LPARAM lParam);
+    // Forwards WM_SIZE to the status bar as it came and lays the list view out above it.
+    void onSize(HWND hwnd, WPARAM sizeType, LPARAM lParam);
     void createColumns();
     void fillRow(LogRecordView& view, int index, bool insert);
     void enableMenuItem(HWND hwnd, UINT id, bool on);

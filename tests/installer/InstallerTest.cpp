@@ -205,6 +205,8 @@ TEST_F(Installer, KeepsSettingsLogAndPendingRecords) {
 
     {
         RegistryKey key;
+        ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, kPrtLogKey, KEY_ALL_ACCESS));
+        ASSERT_TRUE(key.setDword("LogLimitSize", 2000));  // the default made, then raised
         ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log", KEY_ALL_ACCESS));
         const unsigned char record[4] = {1, 2, 3, 4};
         ASSERT_TRUE(key.setValue("Job0001", REG_BINARY, record, sizeof record));
@@ -220,8 +222,8 @@ TEST_F(Installer, KeepsSettingsLogAndPendingRecords) {
     uninstall();
     EXPECT_FALSE(fileExists(installDir()));
     EXPECT_FALSE(keyExists(kAppPathsKey));
-    EXPECT_EQ(0u, readDword(kPrtLogKey, "LogMaxSize", 0));
-    EXPECT_EQ(0u, readDword(kPrtLogKey, "LogLimitSize", 0));
+    EXPECT_EQ(700u, readDword(kPrtLogKey, "LogMaxSize", 0));
+    EXPECT_EQ(2000u, readDword(kPrtLogKey, "LogLimitSize", 0));
     EXPECT_EQ(1u, readDword(kPrtLogKey, "AllView", 0));
     EXPECT_EQ(1u, valueCount("SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log"));
     EXPECT_TRUE(fileExists(dataDir() + "\\KQVTPRT2.LOG"));

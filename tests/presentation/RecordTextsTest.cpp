@@ -26,6 +26,7 @@ TEST(RecordTexts, ErrorTextInEveryMode) {
         {300, 0x1A, kErrorTextDetails, "[0300-001a] 用紙がありません"},
         {0, 0, kErrorTextList, "エラー解除"},
         {12345, 0xABCDE, kErrorTextDialog, "[12345-abcde] 用紙がありません"},
+        {0x80000000u, 1, kErrorTextDetails, "[2147483648-0001] 用紙がありません"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.code << " mode " << c.mode);

@@ -20,6 +20,7 @@
 #include "store/LogFormat.h"
 #include "store/PrintLogStore.h"
 #include "tests/support/BoxAnswerer.h"
+#include "tests/support/CreateFileHook.h"
 #include "tests/support/RecordBuilder.h"
 #include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
@@ -466,6 +467,9 @@ TEST_F(SettingsDialogTest, RefusedNamesKeepEverything) {
     writeFileBytes(foreign, "hello, world", 12);
     const std::string empty = file("empty.log");
     writeFileBytes(empty, "", 0);
+    // Missing at the check, made by another process just before the create.
+    const std::string made = file("made.log");
+    CreateFileHook hook(made, [&] { writeFileBytes(made, "hello, world", 12); });
     const struct {
         std::string typed;
         const char* message;
@@ -473,6 +477,7 @@ TEST_F(SettingsDialogTest, RefusedNamesKeepEverything) {
         {file("missing\\print.log"), kNameFolderMissing},
         {foreign, kNameNotPrintLog},
         {empty, kNameNotPrintLog},
+        {made, kNameNotPrintLog},
         {"print.log", kNameInvalid},
         {"C:print.log", kNameInvalid},
         {file(".hidden"), kNameInvalid},

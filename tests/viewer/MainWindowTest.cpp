@@ -17,6 +17,7 @@
 #include "store/LogLock.h"
 #include "store/LogWriter.h"
 #include "tests/support/BoxAnswerer.h"
+#include "tests/support/CreateFileHook.h"
 #include "tests/support/RecordBuilder.h"
 #include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
@@ -134,6 +135,14 @@ void withInfoDialog(HWND main, ListViewControl& list, InfoDialogScript& script) 
     ::CloseHandle(thread);
 }
 
+// From another thread: WAIT_TIMEOUT while someone holds the log-file lock.
+DWORD WINAPI tryLogLock(void*) {
+    ScopedHandle lock(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
+    const DWORD wait = ::WaitForSingleObject(lock.get(), 0);
+    if (wait == WAIT_OBJECT_0) ::ReleaseMutex(lock.get());
+    return wait;
+}
+
 }  // namespace
 
 TEST_F(MainWindow, ShowsEveryRecordNewestOnTop) {
@@ -208,10 +217,19 @@ TEST_F(MainWindow, DeletedLogIsRecreatedEmpty) {
     EXPECT_EQ("0 個の印刷ログ", status());
 }
 
-TEST_F(MainWindow, TeardownWhileTheWorkerWaitsIsQuick) {
+TEST_F(MainWindow, TeardownIsQuickAndDestroysTheImageListOnce) {
     start();
+    // An image list is a counted object: its handle is its IImageList.
+    IUnknown* images =
+        reinterpret_cast<IUnknown*>(::SendMessageA(app_->listView().hwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_TRUE(images);
+    images->AddRef();
+    images->AddRef();
     ::DestroyWindow(hwnd_);
     pumpMessages();
+    const ULONG left = images->Release();
+    EXPECT_EQ(1u, left);  // the window and the list view together gave back one reference
+    if (left) images->Release();
     DWORD begin = ::GetTickCount();
     app_.reset();
     EXPECT_LT(::GetTickCount() - begin, 1000u);
@@ -426,4 +444,38 @@ TEST_F(MainWindow, TenColumnsSaveNineWidths) {
     ByteBuffer place;
     ASSERT_TRUE(key.readValue(kWindowPlaceValue, REG_BINARY, place));
     EXPECT_EQ(sizeof(WINDOWPLACEMENT), place.size());
+}
+
+// The reload finds the log missing and creates it; another process stores a record just
+// before that create. The reload creates under the log-file lock and keeps the record.
+TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
+    start();
+    ASSERT_TRUE(::DeleteFileA(log_.c_str()));
+    DWORD lockProbe = WAIT_FAILED;
+    {
+        CreateFileHook hook(log_, [&] {
+            ScopedHandle probe(::CreateThread(NULL, 0, &tryLogLock, NULL, 0, NULL));
+            ::WaitForSingleObject(probe.get(), 10000);
+            ::GetExitCodeThread(probe.get(), &lockProbe);
+            writeLog({job(7)});
+        });
+        tick(hwnd_);
+    }
+    EXPECT_EQ(DWORD(WAIT_TIMEOUT), lockProbe);
+    EXPECT_EQ(buildLogFile({job(7)}), readFileBytes(log_));
+}
+
+// With "AllView" a saved tenth width reaches the job ID column; WM_SIZE reaches the status
+// bar with its size type.
+TEST_F(MainWindow, ControlsTakeTheSavedTenthWidthAndTheSizeType) {
+    const int saved[10] = {60, 61, 62, 63, 64, 65, 66, 67, 68, 123};
+    RegistryKey key;
+    ASSERT_TRUE(key.create(HKEY_CURRENT_USER, kWindowStateKey, KEY_ALL_ACCESS));
+    ASSERT_TRUE(key.setValue(kColumnWidthsValue, REG_BINARY, saved, sizeof saved));
+    start({}, 1);
+    EXPECT_EQ(123, app_->listView().columnWidth(9));
+    MessageSpy bar(::GetDlgItem(hwnd_, kStatusBarId));
+    ::SendMessageA(hwnd_, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(640, 480));
+    ASSERT_EQ(1u, bar.received(WM_SIZE).size());
+    EXPECT_EQ(WPARAM(SIZE_MAXIMIZED), bar.received(WM_SIZE)[0].wParam);
 }

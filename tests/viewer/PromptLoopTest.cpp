@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/SettingsFile.h"
+#include "tests/support/TestEnvironment.h"
+#include "viewer/ViewerTexts.h"
+
+// A shown top-level window of this class (and title) other than `skip`; null after 20 s.
+static HWND waitFor(const char* windowClass, const char* title, HWND skip = NULL) {
+    for (int i = 0; i < 400; ++i) {
+        HWND w = NULL;
+        while ((w = ::FindWindowExA(NULL, w, windowClass, title)) != NULL)
+            if (w != skip && ::IsWindowVisible(w)) return w;
+        ::Sleep(50);
+    }
+    return NULL;
+}
+
+// WM_CLOSE from another process (taskkill, an installer) while a warning, or after the
+// answers the settings dialog or the exit question, is up: the viewer ends with 0 and the
+// next one shows its window. Only the viewer has "#32770" windows.
+TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
+    const struct { const char* arguments; bool brokenLog; std::vector<WPARAM> answers; } cases[] = {
+        {"", true, {}}, {"", true, {IDOK}}, {"", true, {IDOK, IDCANCEL}},
+        {"-b 42", false, {}}, {"-b 42", false, {IDOK}}, {"-b 42", false, {IDOK, IDCANCEL}}, {"-b 2", true, {}},
+    };
+    TempDir dir;
+    const std::string log = dir.file("KQVTPRT2.LOG");
+    ScopedSettingsFile settings;
+    settings.set("LogName", log);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.arguments) + " after answers: " + std::to_string(c.answers.size()));
+        ::DeleteFileA(log.c_str());
+        if (c.brokenLog) writeFileBytes(log, "", 0);
+        ChildProcess viewer;
+        ASSERT_TRUE(viewer.start(productExePath(), c.arguments));
+        HWND prompt = waitFor("#32770", NULL);
+        for (WPARAM answer : c.answers) {
+            ::PostMessageA(prompt, WM_COMMAND, answer, 0);
+            prompt = waitFor("#32770", NULL, prompt);
+        }
+        ASSERT_TRUE(prompt);
+        ::PostMessageA(::FindWindowA(kMainClassName, kMainTitle), WM_CLOSE, 0, 0);
+        DWORD code = 1;
+        ASSERT_TRUE(viewer.wait(10000, &code));
+        EXPECT_EQ(0u, code);
+
+        ::DeleteFileA(log.c_str());
+        ChildProcess next;
+        ASSERT_TRUE(next.start(productExePath(), ""));
+        ::PostMessageA(waitFor(kMainClassName, kMainTitle), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(next.wait(10000)) << "the next viewer showed no window";
+    }
+}
