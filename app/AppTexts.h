@@ -9,3 +9,5 @@ constexpr const char* kCreateProcessFailedLine = "CreateProcessAsUser失敗, Err
 
 constexpr const char* kAppPathsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KQVTLGVW.EXE";
 constexpr const char* kAllViewValue = "AllView";
+// A DLL, or one of its entries, could not be bound at its first use.
+constexpr const char* kBindFailedLine = "KQVTLGVW: %s %s could not be bound.  Errcode=%d\r\n";
