@@ -11,6 +11,7 @@
 #include "services/WorkerThread.h"
 #include "settings/SettingsDialog.h"
 #include "store/PrintLogStore.h"
+#include "viewer/RowIndex.h"
 
 enum WarningFamily : int {
     kWarnWrite = 0,  // an intake process could not write the log
@@ -123,4 +124,6 @@ private:
 
     int errorKindArgument_ = 0;
     bool rowLockReady_ = false;
+    // The views of the list view's rows in its order, kept by syncRows.
+    RowIndex rowIndex_;
 };
