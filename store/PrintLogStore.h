@@ -85,6 +85,7 @@ public:
 private:
     class MatchIndex;
     int openLogForIntake(HANDLE& file);
+    int loadFrom(FileAccessor& file);
     void appendParsedRecords(const uint8_t* data, uint32_t bound, bool matching, MatchIndex* index, int& result,
                              bool& broken);
     DWORD intakeMaxKb() const;
@@ -99,4 +100,5 @@ private:
     DWORD errorKind_ = 0;
     DWORD platform_ = 0;
     bool fixedSettings_ = false;
+    ByteBuffer fileBlock_;  // the log file's bytes as the last load read them
 };
