@@ -198,12 +198,17 @@ LRESULT PrintLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             return 0;
         }
         break;
-    case WM_NOTIFY:
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->idFrom != kListViewId) break;
+        if (header->code == UINT(LVN_GETDISPINFOA)) {
+            answerCellText(*reinterpret_cast<NMLVDISPINFOA*>(lParam));
+            return 0;
+        }
         // Nothing here follows single deletions: one notice when the list is emptied.
-        if (reinterpret_cast<NMHDR*>(lParam)->code == UINT(LVN_DELETEALLITEMS) &&
-            reinterpret_cast<NMHDR*>(lParam)->idFrom == kListViewId)
-            return TRUE;
+        if (header->code == UINT(LVN_DELETEALLITEMS)) return TRUE;
         break;
+    }
     case kDialogOpenedMessage:
     case kDialogClosedMessage:
         // The settings dialog announces itself as 119 on 6.x; the status text follows it too.
@@ -293,29 +298,38 @@ void PrintLogWindow::createColumns() {
     sortColumn_ = kDefaultSortColumn;
 }
 
+// A row holds its image and its view; the list view asks for the texts of its cells when
+// it needs them (LVN_GETDISPINFO), so a row is one message to fill and its texts are never
+// copied into the list.
 void PrintLogWindow::fillRow(LogRecordView& view, int index, bool insert) {
-    const int count = allView_ ? kColumnCountAll : kColumnCountPlain;
-    char jobText[16];
     LVITEMA item;
     std::memset(&item, 0, sizeof item);
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = index;
-    item.pszText = const_cast<char*>(view.columnText(0, jobText, sizeof jobText));
+    item.pszText = LPSTR_TEXTCALLBACKA;
     item.iImage = view.imageIndex();
     item.lParam = reinterpret_cast<LPARAM>(&view);
     if (insert) {
-        item.iItem = static_cast<int>(::SendMessageA(listView_.hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        if (item.iItem < 0) return;
+        ::SendMessageA(listView_.hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     } else {
         ::SendMessageA(listView_.hwnd(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageA(listView_.hwnd(), LVM_REDRAWITEMS, index, index);
     }
-    for (int column = 1; column < count; ++column) {
-        LVITEMA cell;
-        std::memset(&cell, 0, sizeof cell);
-        cell.iSubItem = column;
-        cell.pszText = const_cast<char*>(view.columnText(column, jobText, sizeof jobText));
-        ::SendMessageA(listView_.hwnd(), LVM_SETITEMTEXTA, item.iItem, reinterpret_cast<LPARAM>(&cell));
-    }
+}
+
+void PrintLogWindow::answerCellText(NMLVDISPINFOA& info) {
+    LVITEMA& item = info.item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    item.pszText[0] = '\0';
+    // Rows that the store freed since the last synchronisation may still be listed: they
+    // show nothing until it removes them.
+    if (store_.list().releases() != shownReleases_) return;
+    const int columns = allView_ ? kColumnCountAll : kColumnCountPlain;
+    LPARAM data = item.lParam ? item.lParam : listView_.itemData(item.iItem);
+    if (!data || item.iSubItem < 0 || item.iSubItem >= columns) return;
+    char jobText[16];
+    const char* text = reinterpret_cast<const LogRecordView*>(data)->columnText(item.iSubItem, jobText, sizeof jobText);
+    ::lstrcpynA(item.pszText, text, item.cchTextMax);
 }
 
 // Applies the store's row states to the list view in one pass over each: rows are found
@@ -331,6 +345,7 @@ UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
         listView_.deleteAllItems();
         rowIndex_.invalidate();
         store_.removeGoneRows();
+        shownReleases_ = store_.list().releases();
         return 0;
     }
     size_t changes = 0;
@@ -340,6 +355,7 @@ UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
     }
     if (!changes) {
         store_.removeGoneRows();
+        shownReleases_ = store_.list().releases();
         map_.markPending(kStatusBarId);
         return 0;
     }
@@ -399,6 +415,7 @@ UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
         ::InvalidateRect(list, NULL, TRUE);
     }
     store_.removeGoneRows();
+    shownReleases_ = store_.list().releases();
     map_.markPending(kStatusBarId);
     return 0;
 }

@@ -93,6 +93,7 @@ private:
     void onSize(HWND hwnd, LPARAM lParam);
     void createColumns();
     void fillRow(LogRecordView& view, int index, bool insert);
+    void answerCellText(NMLVDISPINFOA& info);
     void enableMenuItem(HWND hwnd, UINT id, bool on);
     void openHelpTopic(HWND hwnd, DWORD contextId);
 
@@ -126,4 +127,6 @@ private:
     bool rowLockReady_ = false;
     // The views of the list view's rows in its order, kept by syncRows.
     RowIndex rowIndex_;
+    // The store's count of freed rows when syncRows last brought the list into line.
+    uint32_t shownReleases_ = 0;
 };
