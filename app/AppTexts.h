@@ -12,3 +12,6 @@ constexpr const char* kAllViewValue = "AllView";
 
 // "-e": one line for support staff when the export fails.
 constexpr const char* kExportFailedLine = "Export to CSV failed. Kind = %d, ErrorCode = %d\r\n";
+
+// A DLL, or one of its entries, could not be bound at its first use.
+constexpr const char* kBindFailedLine = "KQVTLGVW: %s %s could not be bound.  Errcode=%d\r\n";

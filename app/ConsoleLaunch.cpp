@@ -10,6 +10,7 @@
 #include "services/ByteString.h"
 #include "services/RegistryKey.h"
 #include "services/ScopedHandle.h"
+#include "services/SystemLibrary.h"
 
 namespace {
 
@@ -17,22 +18,6 @@ typedef DWORD(WINAPI* ConsoleSessionIdFn)();
 typedef BOOL(WINAPI* QueryUserTokenFn)(ULONG, PHANDLE);
 
 constexpr DWORD kUnknownSession = 0xFFFFFFFF;
-
-class ScopedLibrary {
-public:
-    explicit ScopedLibrary(const char* name) : module_(::LoadLibraryA(name)) {}
-    ~ScopedLibrary() { release(); }
-    ScopedLibrary(const ScopedLibrary&) = delete;
-    ScopedLibrary& operator=(const ScopedLibrary&) = delete;
-    HMODULE get() const { return module_; }
-    void release() {
-        if (module_) ::FreeLibrary(module_);
-        module_ = NULL;
-    }
-
-private:
-    HMODULE module_;
-};
 
 int lastErrorCode() { return static_cast<int>(::GetLastError()); }
 
@@ -47,7 +32,7 @@ int queryConsoleUserToken(HANDLE* primaryToken) {
     DWORD session = kUnknownSession;
     if (!primaryToken) return 0;
     {
-        ScopedLibrary kernel("Kernel32.dll");
+        ScopedLibrary kernel("kernel32.dll");
         if (kernel.get()) {
             ConsoleSessionIdFn sessionId = reinterpret_cast<ConsoleSessionIdFn>(
                 reinterpret_cast<void*>(::GetProcAddress(kernel.get(), "WTSGetActiveConsoleSessionId")));
@@ -55,7 +40,7 @@ int queryConsoleUserToken(HANDLE* primaryToken) {
             if (!sessionId || session == kUnknownSession) writeDiagnosticLine(kSessionIdFailedLine, lastErrorCode());
         }
     }
-    ScopedLibrary wtsapi("Wtsapi32.dll");
+    ScopedLibrary wtsapi("wtsapi32.dll");
     if (!wtsapi.get() && session == kUnknownSession) return 0;
     QueryUserTokenFn queryUserToken = wtsapi.get() ? reinterpret_cast<QueryUserTokenFn>(reinterpret_cast<void*>(
                                                          ::GetProcAddress(wtsapi.get(), "WTSQueryUserToken")))

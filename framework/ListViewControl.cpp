@@ -108,6 +108,14 @@ LPARAM ListViewControl::itemData(int index) {
 
 int ListViewControl::selectedIndex() {
     if (hwnd_ == NULL) return -1;
+    // The search for the first selected row looks at every row before it, so with no row
+    // selected at every row of the list: the count and the focused row answer first.
+    if (send(LVM_GETSELECTEDCOUNT, 0, 0) == 0) return -1;
+    if (::GetWindowLongPtrA(hwnd_, GWL_STYLE) & LVS_SINGLESEL) {
+        const int focused = focusedIndex();
+        if (focused >= 0 && (send(LVM_GETITEMSTATE, static_cast<WPARAM>(focused), LVIS_SELECTED) & LVIS_SELECTED))
+            return focused;
+    }
     return static_cast<int>(send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 

@@ -1,6 +1,7 @@
 #include "help/HelpMap.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "services/ComRef.h"
 #include "help/ITStorage.h"
@@ -89,8 +90,19 @@ int loadHelpMap(const wchar_t* path, HelpMap* map) {
     return 1;
 }
 
+int deferHelpMap(const wchar_t* path, HelpMap* map) {
+    if (!path || !map || std::wcslen(path) >= MAX_PATH) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    freeHelpMap(map);
+    std::wcscpy(map->pendingPath, path);
+    return 1;
+}
+
 void freeHelpMap(HelpMap* map) {
     if (!map) return;
+    map->pendingPath[0] = L'\0';
     freeBlock(map->ivb);
     freeBlock(map->strings);
     map->ivb = nullptr;
@@ -112,6 +124,13 @@ DWORD findHelpContextId(DWORD controlId, const HelpContextPair* table) {
 }
 
 const char* findHelpTopic(DWORD contextId, const HelpMap* map) {
+    if (map && map->pendingPath[0]) {
+        // Filling a deferred map is part of reading it: the map object itself is not const.
+        HelpMap* deferred = const_cast<HelpMap*>(map);
+        wchar_t path[MAX_PATH];
+        std::wcscpy(path, deferred->pendingPath);
+        loadHelpMap(path, deferred);
+    }
     if (!map || !map->ivb || !map->strings || map->count < 2) return nullptr;
     // Word 0 is the stream's own length field; pairs of (context ID, offset) follow. The
     // loop stops where a context ID would have no offset word after it.

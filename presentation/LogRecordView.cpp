@@ -34,6 +34,11 @@ void appendFormat(char* out, size_t size, const char* format, ...) {
 
 bool isCompletion(int32_t kind) { return kind == kEventCompleted || kind == kEventCompletedWithDeviations; }
 
+// A completion whose only deviation flag is 1 shows, and is kept, as a plain completion.
+void applyKindRule(LogRecord& fixed) {
+    if (fixed.eventKind == kEventCompletedWithDeviations && fixed.fallbackFlags == 1) fixed.eventKind = kEventCompleted;
+}
+
 }  // namespace
 
 LogRecordView::LogRecordView() : record(nullptr), rowState(0), copySize_(0) {
@@ -77,8 +82,7 @@ uint32_t LogRecordView::parseBytes(const uint8_t* source, uint32_t size) {
     }
     copySize_ = size;
     LogRecord* fixed = reinterpret_cast<LogRecord*>(copy_.data());
-    if (fixed->eventKind == kEventCompletedWithDeviations && fixed->fallbackFlags == 1)
-        fixed->eventKind = kEventCompleted;
+    applyKindRule(*fixed);
     record = fixed;
 
     RecordStrings strings;
@@ -110,6 +114,16 @@ uint32_t LogRecordView::parseBytes(const uint8_t* source, uint32_t size) {
     formatCount(fixed->monoPages, monoPagesText, sizeof monoPagesText);
     if (!isNotice()) formatTrayText(*fixed, trayText, sizeof trayText);
     return size;
+}
+
+bool LogRecordView::holdsRecord(const void* source) const {
+    if (!record || !source || readRecordSize(source) != copySize_ || copySize_ < kRecordFixedSize) return false;
+    const uint8_t* bytes = static_cast<const uint8_t*>(source);
+    LogRecord fixed;
+    std::memcpy(&fixed, bytes, sizeof fixed);
+    applyKindRule(fixed);
+    return std::memcmp(&fixed, copy_.data(), sizeof fixed) == 0 &&
+           std::memcmp(bytes + sizeof fixed, copy_.data() + sizeof fixed, copySize_ - sizeof fixed) == 0;
 }
 
 uint32_t LogRecordView::assignFrom(const LogRecordView& other) {

@@ -43,6 +43,10 @@ public:
     void takeFrom(LogRecordView& other);
     // True when both views show the same record (bytes, strings and texts).
     bool sameContent(const LogRecordView& other) const;
+    // True when parsing the record at `source` (recordSize bytes) would give this view's
+    // record: the same size and bytes, the kind taken as the parse rewrites it. A reload
+    // keeps such a row as it is without parsing the record again.
+    bool holdsRecord(const void* source) const;
 
     // Texts built on request for the details dialog; each pointer stays valid until the same
     // operation runs again on this view.

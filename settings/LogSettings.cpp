@@ -7,6 +7,7 @@
 
 #include "diagnostics/DiagLog.h"
 #include "services/AccessRights.h"
+#include "services/CommonAppData.h"
 #include "services/RegistryKey.h"
 #include "services/ScopedHandle.h"
 #include "settings/SettingsTexts.h"
@@ -28,12 +29,6 @@ bool appendPath(char* out, size_t size, const char* part) {
     if (used + add + 1 > size) return false;
     std::memcpy(out + used, part, add + 1);
     return true;
-}
-
-bool commonAppDataFolder(char* out, size_t size) {
-    if (size < MAX_PATH) return false;
-    out[0] = '\0';
-    return ::SHGetSpecialFolderPathA(NULL, out, CSIDL_COMMON_APPDATA, TRUE) && out[0] != '\0';
 }
 
 void makeFolder(const char* path) { ::CreateDirectoryA(path, NULL); }

@@ -49,6 +49,7 @@ HANDLE FileAccessor::openForReadWrite(const char* name, DWORD share) {
 
 int FileAccessor::setName(const char* name, DWORD share) {
     cache_.release();
+    cacheSize_ = 0;
     if (!name) {
         name_.clear();
         ::SetLastError(ERROR_INVALID_PARAMETER);
@@ -84,6 +85,7 @@ int FileAccessor::create(const char* name, DWORD share) {
 
 int FileAccessor::truncate(DWORD share) {
     cache_.release();
+    cacheSize_ = 0;
     ScopedHandle file(openWithRetry(hasName() ? name() : NULL, GENERIC_READ | GENERIC_WRITE, share,
                                     TRUNCATE_EXISTING));
     return file.valid() ? 1 : 0;
@@ -108,23 +110,24 @@ const uint8_t* FileAccessor::readAll(DWORD offset, DWORD share) {
         if (size == 0) {
             // An emptied file must not be answered with its old content.
             cache_.release();
+            cacheSize_ = 0;
         } else {
-            ByteBuffer fresh;
-            if (!fresh.allocate(size)) {
+            // A new block leaves room for the file to grow by a few records.
+            if (spare_.size() < size && !spare_.allocate(size_t(size) + size / 16)) {
                 ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
                 keepError();
                 return nullptr;
             }
-            DWORD got = readAtHandle(file.get(), 0, fresh.data(), size);
-            if (got < size && !fresh.resize(got)) {
-                ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-                keepError();
-                return nullptr;
+            const DWORD got = readAtHandle(file.get(), 0, spare_.data(), size);
+            if (got != cacheSize_ || (got && std::memcmp(cache_.data(), spare_.data(), got) != 0)) {
+                ByteBuffer previous = static_cast<ByteBuffer&&>(cache_);
+                cache_ = static_cast<ByteBuffer&&>(spare_);
+                spare_ = static_cast<ByteBuffer&&>(previous);
+                cacheSize_ = got;
             }
-            if (!cache_.sameBytes(fresh.data(), fresh.size())) cache_ = static_cast<ByteBuffer&&>(fresh);
         }
     }
-    if (cache_.size() > offset) return cache_.data() + offset;
+    if (cacheSize_ > offset) return cache_.data() + offset;
     ::SetLastError(lastError_);
     return nullptr;
 }
@@ -162,14 +165,19 @@ const char* FileAccessor::browse(HWND owner, const char* filter, const char* pro
     return name();
 }
 
+ByteBuffer FileAccessor::takeBlock() {
+    cacheSize_ = 0;
+    return static_cast<ByteBuffer&&>(cache_.empty() ? spare_ : cache_);
+}
+
 VerifyResult FileAccessor::verify() {
     DiagLog diag(kDiagLogName, 2);
     diag.readTraceSettings();
     const uint8_t* data = readAll(0, 0);
     if (data) {
-        if (hasLogSignature(data, cache_.size())) return kVerifyOk;
+        if (hasLogSignature(data, cacheSize_)) return kVerifyOk;
         char shown[8] = {0};
-        for (size_t i = 0; i < 7 && i < cache_.size() && data[i] != 0; ++i) shown[i] = static_cast<char>(data[i]);
+        for (size_t i = 0; i < 7 && i < cacheSize_ && data[i] != 0; ++i) shown[i] = static_cast<char>(data[i]);
         diag.writeFormat(1, "File is other form. Signeture=%s\r\n", shown);
         return kVerifyOtherForm;
     }

@@ -42,6 +42,12 @@ public:
     // The whole file, read into the cache; the cache keeps its address while the content
     // stays the same. Returns cache + offset, or null.
     const uint8_t* readAll(DWORD offset, DWORD share);
+    // A block for readAll to read into when the file fits it, instead of a new one: a viewer
+    // that reloads a large log keeps one block resident rather than having the system
+    // provide fresh memory for every load. takeBlock gives back the block of the cache (the
+    // file's bytes first) and empties the cache.
+    void lendBlock(ByteBuffer&& block) { spare_ = static_cast<ByteBuffer&&>(block); }
+    ByteBuffer takeBlock();
     DWORD writeAt(const void* data, DWORD length, DWORD offset, DWORD share);
     DWORD append(const void* data, DWORD length, DWORD share);
     // The system's open-file dialog; the chosen path becomes the name. Null when cancelled.
@@ -58,14 +64,16 @@ public:
     const char* name() const { return name_.c_str(); }
     bool hasName() const { return name_.hasBuffer(); }
     const uint8_t* cache() const { return cache_.data(); }
-    size_t cacheSize() const { return cache_.size(); }
+    size_t cacheSize() const { return cacheSize_; }
     DWORD lastError() const { return lastError_; }
 
 private:
     void keepError();
 
     ByteString name_;
-    ByteBuffer cache_;
+    ByteBuffer cache_;  // the file's bytes first, with room to grow after them
+    size_t cacheSize_ = 0;
+    ByteBuffer spare_;  // the block the next readAll reads into
     DWORD retryIntervalMs_ = 500;
     DWORD retryLimitMs_ = 0;
     DWORD lastError_ = 0;

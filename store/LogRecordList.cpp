@@ -5,6 +5,7 @@
 LogRecordList::~LogRecordList() { clear(); }
 
 void LogRecordList::clear() {
+    if (count_) ++releases_;
     LogRecordNode* node = head_.next;
     while (node) {
         LogRecordNode* next = node->next;
@@ -40,6 +41,7 @@ LogRecordNode* LogRecordList::adopt(LogRecordView& view) {
 }
 
 void LogRecordList::removeGone() {
+    bool released = false;
     LogRecordNode** link = &head_.next;
     lastLink_ = &head_.next;
     while (LogRecordNode* node = *link) {
@@ -47,9 +49,11 @@ void LogRecordList::removeGone() {
             *link = node->next;
             delete node;
             --count_;
+            released = true;
         } else {
             link = &node->next;
             lastLink_ = link;
         }
     }
+    if (released) ++releases_;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 // Each row is the view the window shows; the view itself needs only the file format.
 #include "presentation/LogRecordView.h"
@@ -40,6 +41,9 @@ public:
 
     LogRecordNode* first() const { return head_.next; }
     size_t count() const { return count_; }
+    // Counts the clears and removals that freed rows: a holder of views taken earlier knows
+    // them still alive while this number stays the same.
+    uint32_t releases() const { return releases_; }
 
 private:
     struct Head {
@@ -48,4 +52,5 @@ private:
     Head head_;
     size_t count_ = 0;
     LogRecordNode** lastLink_ = &head_.next;
+    uint32_t releases_ = 0;
 };

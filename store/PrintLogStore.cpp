@@ -1,5 +1,6 @@
 #include "store/PrintLogStore.h"
 
+#include <cstddef>
 #include <cstring>
 #include <new>
 
@@ -20,22 +21,57 @@ constexpr DWORD kLogRetryLimitMs = 3000;
 constexpr DWORD kLogRetryStepMs = 100;
 
 // The identity of a record across loads: job, requester and event time.
-bool sameMatchKey(const LogRecordView& a, const LogRecordView& b) {
-    return a.record->jobId == b.record->jobId &&
-           std::strcmp(a.requesterName, b.requesterName) == 0 &&
-           std::memcmp(&a.record->eventTime, &b.record->eventTime, sizeof(SYSTEMTIME)) == 0;
+struct MatchKey {
+    uint32_t jobId;
+    const uint8_t* eventTime;  // the SYSTEMTIME's bytes
+    const char* requester;
+    size_t requesterLength;
+};
+
+MatchKey keyOfView(const LogRecordView& v) {
+    return MatchKey{v.record->jobId, reinterpret_cast<const uint8_t*>(&v.record->eventTime), v.requesterName,
+                    std::strlen(v.requesterName)};
 }
 
-uint32_t matchKeyHash(const LogRecordView& v) {
+// The key of a record (its whole fixed part at least) straight from the file's bytes, read
+// as a parse reads it: the requester is the second string, ended by its NUL or the record's end.
+MatchKey keyOfRecord(const uint8_t* record, uint32_t size) {
+    MatchKey key;
+    std::memcpy(&key.jobId, record + offsetof(LogRecord, jobId), sizeof key.jobId);
+    key.eventTime = record + offsetof(LogRecord, eventTime);
+    RecordStrings strings;
+    locateRecordStrings(record, size, strings);
+    key.requester = strings.text[kRequesterName];
+    const char* end = reinterpret_cast<const char*>(record) + size;
+    key.requesterLength = 0;
+    while (key.requester + key.requesterLength < end && key.requester[key.requesterLength] != '\0')
+        ++key.requesterLength;
+    return key;
+}
+
+bool sameMatchKey(const MatchKey& a, const MatchKey& b) {
+    return a.jobId == b.jobId && std::memcmp(a.eventTime, b.eventTime, sizeof(SYSTEMTIME)) == 0 &&
+           a.requesterLength == b.requesterLength && std::memcmp(a.requester, b.requester, a.requesterLength) == 0;
+}
+
+uint32_t matchKeyHash(const MatchKey& k) {
     uint32_t h = 2166136261u;
     auto mix = [&h](const void* p, size_t n) {
         const uint8_t* b = static_cast<const uint8_t*>(p);
         for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 16777619u;
     };
-    mix(&v.record->jobId, sizeof v.record->jobId);
-    mix(&v.record->eventTime, sizeof(SYSTEMTIME));
-    mix(v.requesterName, std::strlen(v.requesterName));
+    mix(&k.jobId, sizeof k.jobId);
+    mix(k.eventTime, sizeof(SYSTEMTIME));
+    mix(k.requester, k.requesterLength);
     return h;
+}
+
+// The first gone row in list order with the key.
+LogRecordNode* findGoneRow(const LogRecordList& list, const MatchKey& key) {
+    for (LogRecordNode* node = list.first(); node; node = node->next)
+        if (node->view.rowState == ROW_GONE && node->view.record && sameMatchKey(keyOfView(node->view), key))
+            return node;
+    return nullptr;
 }
 
 }  // namespace
@@ -56,7 +92,7 @@ public:
         for (LogRecordNode* node = list.first(); node; node = node->next) {
             node->matchNext = nullptr;
             if (!node->view.record) continue;
-            size_t slot = matchKeyHash(node->view) & mask_;
+            size_t slot = matchKeyHash(keyOfView(node->view)) & mask_;
             if (tails[slot]) tails[slot]->matchNext = node;
             else heads[slot] = node;
             tails[slot] = node;
@@ -64,13 +100,13 @@ public:
         return true;
     }
 
-    // The first gone row with the view's key; it leaves the index.
-    LogRecordNode* take(const LogRecordView& view) {
-        size_t slot = matchKeyHash(view) & mask_;
+    // The first gone row with the key; it leaves the index.
+    LogRecordNode* take(const MatchKey& key) {
+        size_t slot = matchKeyHash(key) & mask_;
         LogRecordNode** link = &slots(heads_)[slot];
         LogRecordNode* previous = nullptr;
         for (LogRecordNode* node = *link; node; previous = node, link = &node->matchNext, node = node->matchNext) {
-            if (node->view.rowState != ROW_GONE || !sameMatchKey(node->view, view)) continue;
+            if (node->view.rowState != ROW_GONE || !sameMatchKey(keyOfView(node->view), key)) continue;
             *link = node->matchNext;
             if (slots(tails_)[slot] == node) slots(tails_)[slot] = previous;
             node->matchNext = nullptr;
@@ -377,22 +413,33 @@ int PrintLogStore::markClosed() {
 }
 
 LogRecordNode* PrintLogStore::findMatchingRow(const LogRecordView& view) const {
-    if (!view.record) return nullptr;
-    for (LogRecordNode* node = list_.first(); node; node = node->next)
-        if (node->view.rowState == ROW_GONE && node->view.record && sameMatchKey(node->view, view)) return node;
-    return nullptr;
+    return view.record ? findGoneRow(list_, keyOfView(view)) : nullptr;
 }
 
 // Parses the records of data[64 .. bound) and reconciles them with the list: matched
-// rows become current or changed, unmatched records new rows at the end.
+// rows become current or changed, unmatched records new rows at the end. A record whose
+// matched row already holds its very bytes is not parsed again.
 void PrintLogStore::appendParsedRecords(const uint8_t* data, uint32_t bound, bool matching, MatchIndex* index,
                                         int& result, bool& broken) {
+    auto take = [this, index](const MatchKey& key) { return index ? index->take(key) : findGoneRow(list_, key); };
     for (uint32_t pos = kHeaderSize; pos < bound;) {
         // A record must lie whole inside the data before the parser copies it.
-        uint32_t remaining = bound - pos;
+        const uint32_t remaining = bound - pos;
+        const uint32_t declared = remaining >= sizeof(uint32_t) ? readRecordSize(data + pos) : 0;
+        LogRecordNode* match = nullptr;
+        const bool keyedRaw =
+            matching && declared >= kRecordFixedSize && declared <= kViewerMaxRecordSize && declared <= remaining;
+        if (keyedRaw) {
+            match = take(keyOfRecord(data + pos, declared));
+            if (match && match->view.holdsRecord(data + pos)) {
+                match->view.rowState = ROW_CURRENT;
+                pos += declared;
+                continue;
+            }
+        }
         LogRecordView temp;
         uint32_t size = 0;
-        if (remaining >= sizeof(uint32_t) && readRecordSize(data + pos) <= remaining) size = temp.parseRecord(data + pos);
+        if (remaining >= sizeof(uint32_t) && declared <= remaining) size = temp.parseRecord(data + pos);
         if (!size) {
             markAllGone();
             removeGoneRows();
@@ -400,8 +447,7 @@ void PrintLogStore::appendParsedRecords(const uint8_t* data, uint32_t bound, boo
             broken = true;
             return;
         }
-        LogRecordNode* match = nullptr;
-        if (matching) match = index ? index->take(temp) : findMatchingRow(temp);
+        if (matching && !keyedRaw) match = take(keyOfView(temp));
         if (match && match->view.sameContent(temp)) {
             match->view.rowState = ROW_CURRENT;
         } else if (match) {
@@ -424,6 +470,15 @@ void PrintLogStore::appendParsedRecords(const uint8_t* data, uint32_t bound, boo
 int PrintLogStore::load() {
     CriticalSectionLock guard(loadLock_);
     FileAccessor file;
+    // The previous load's block is read into again: memory already in place, where a new
+    // block of a large log would cost more than reading the file.
+    file.lendBlock(static_cast<ByteBuffer&&>(fileBlock_));
+    const int result = loadFrom(file);
+    fileBlock_ = file.takeBlock();
+    return result;
+}
+
+int PrintLogStore::loadFrom(FileAccessor& file) {
     file.setName(logPath_.c_str(), FILE_SHARE_READ);
     file.setRetry(kLogRetryLimitMs, kLogRetryStepMs);
     int code = file.verify();

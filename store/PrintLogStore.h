@@ -87,6 +87,7 @@ public:
 private:
     class MatchIndex;
     int openLogForIntake(HANDLE& file);
+    int loadFrom(FileAccessor& file);
     void appendParsedRecords(const uint8_t* data, uint32_t bound, bool matching, MatchIndex* index, int& result,
                              bool& broken);
     DWORD intakeMaxKb() const;
@@ -103,4 +104,5 @@ private:
     DWORD errorKind_ = 0;
     DWORD platform_ = 0;
     bool fixedSettings_ = false;
+    ByteBuffer fileBlock_;  // the log file's bytes as the last load read them
 };

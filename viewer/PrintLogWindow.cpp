@@ -29,8 +29,9 @@ constexpr int kDefaultSortColumn = 7;
 constexpr UINT kListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                             LVS_SHOWSELALWAYS;
 constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_REGIONAL;
-// A batch this large is applied with the list view's redraw switched off.
-constexpr size_t kQuietBatch = 32;
+// A batch this large is applied with the list view's redraw switched off: each insertion
+// or deletion in a list that redraws costs about as much as redrawing it once.
+constexpr size_t kQuietBatch = 2;
 
 const HelpContextPair kMainHelpTable[] = {
     {kStatusBarId, 4},
@@ -115,7 +116,7 @@ PrintLogWindow::PrintLogWindow(HINSTANCE instance, int argc, char** argv)
     if (buildHelpFilePath(NULL, helpFilePath_, sizeof helpFilePath_)) {
         wchar_t widePath[MAX_PATH];
         if (::MultiByteToWideChar(CP_ACP, 0, helpFilePath_, -1, widePath, MAX_PATH) > 0)
-            loadHelpMap(widePath, &helpMap_);
+            deferHelpMap(widePath, &helpMap_);
     }
     infoDialog_.setHelpMap(&helpMap_);
     settingsDialog_.setHelpMap(&helpMap_);
@@ -186,6 +187,9 @@ LRESULT PrintLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             images_ = NULL;
         }
         saveColumnWidths(listView_.hwnd());
+        // Emptied while this window still answers its notices (one for all rows, below);
+        // destroyed full, the list would notify its unbound parent row by row.
+        listView_.deleteAllItems();
         ::PostQuitMessage(0);
         return 0;
     case WM_SIZE:
@@ -201,6 +205,17 @@ LRESULT PrintLogWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             return 0;
         }
         break;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->idFrom != kListViewId) break;
+        if (header->code == UINT(LVN_GETDISPINFOA)) {
+            answerCellText(*reinterpret_cast<NMLVDISPINFOA*>(lParam));
+            return 0;
+        }
+        // Nothing here follows single deletions: one notice when the list is emptied.
+        if (header->code == UINT(LVN_DELETEALLITEMS)) return TRUE;
+        break;
+    }
     case kDialogOpenedMessage:
     case kDialogClosedMessage:
         // The settings dialog announces itself as 119 on 6.x; the status text follows it too.
@@ -291,34 +306,43 @@ void PrintLogWindow::createColumns() {
     sortColumn_ = kDefaultSortColumn;
 }
 
+// A row holds its image and its view; the list view asks for the texts of its cells when
+// it needs them (LVN_GETDISPINFO), so a row is one message to fill and its texts are never
+// copied into the list.
 void PrintLogWindow::fillRow(LogRecordView& view, int index, bool insert) {
-    const int count = allView_ ? kColumnCountAll : kColumnCountPlain;
-    char jobText[16];
     LVITEMA item;
     std::memset(&item, 0, sizeof item);
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = index;
-    item.pszText = const_cast<char*>(view.columnText(0, jobText, sizeof jobText));
+    item.pszText = LPSTR_TEXTCALLBACKA;
     item.iImage = view.imageIndex();
     item.lParam = reinterpret_cast<LPARAM>(&view);
     if (insert) {
-        item.iItem = static_cast<int>(::SendMessageA(listView_.hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        if (item.iItem < 0) return;
+        ::SendMessageA(listView_.hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     } else {
         ::SendMessageA(listView_.hwnd(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    for (int column = 1; column < count; ++column) {
-        LVITEMA cell;
-        std::memset(&cell, 0, sizeof cell);
-        cell.iSubItem = column;
-        cell.pszText = const_cast<char*>(view.columnText(column, jobText, sizeof jobText));
-        ::SendMessageA(listView_.hwnd(), LVM_SETITEMTEXTA, item.iItem, reinterpret_cast<LPARAM>(&cell));
+        ::SendMessageA(listView_.hwnd(), LVM_REDRAWITEMS, index, index);
     }
 }
 
+void PrintLogWindow::answerCellText(NMLVDISPINFOA& info) {
+    LVITEMA& item = info.item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    item.pszText[0] = '\0';
+    // Rows that the store freed since the last synchronisation may still be listed: they
+    // show nothing until it removes them.
+    if (store_.list().releases() != shownReleases_) return;
+    const int columns = allView_ ? kColumnCountAll : kColumnCountPlain;
+    LPARAM data = item.lParam ? item.lParam : listView_.itemData(item.iItem);
+    if (!data || item.iSubItem < 0 || item.iSubItem >= columns) return;
+    char jobText[16];
+    const char* text = reinterpret_cast<const LogRecordView*>(data)->columnText(item.iSubItem, jobText, sizeof jobText);
+    ::lstrcpynA(item.pszText, text, item.cchTextMax);
+}
+
 // Applies the store's row states to the list view in one pass over each: rows are found
-// through an index by their view, gone rows are deleted from the bottom up, and new rows
-// go to the top (the store's last one topmost).
+// through the row index by their view, gone rows are deleted from the bottom up, and new
+// rows go to the top (the store's last one topmost).
 UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
     (void)hwnd;
     (void)id;
@@ -327,65 +351,79 @@ UINT PrintLogWindow::syncRows(HWND hwnd, UINT id) {
     HWND list = listView_.hwnd();
     if (!store_.count()) {
         listView_.deleteAllItems();
+        rowIndex_.invalidate();
         store_.removeGoneRows();
+        shownReleases_ = store_.list().releases();
         return 0;
     }
-    const int rows = listView_.itemCount();
-    RowIndex index;
-    bool indexed = index.build(listView_, rows);
-    ByteBuffer doomed;
-    // Deletions wait for the end of the pass, so the index stays true while it is used.
-    if (!doomed.allocate(size_t(rows > 0 ? rows : 0) + 1)) indexed = false;
     size_t changes = 0;
     for (LogRecordNode* n = store_.firstNode(); n; n = n->next) {
         int s = n->view.rowState;
         if (s == ROW_NEW || s == ROW_CHANGED || s == ROW_GONE || s == ROW_HIDDEN) ++changes;
     }
+    if (!changes) {
+        store_.removeGoneRows();
+        shownReleases_ = store_.list().releases();
+        map_.markPending(kStatusBarId);
+        return 0;
+    }
+    const int rows = listView_.itemCount();
+    // Without the index (or memory for the batch) every row is found and changed at once.
+    bool indexed = rowIndex_.matches(listView_) || rowIndex_.readFrom(listView_);
+    // Deletions and insertions wait for the end of the pass, so the index stays true while
+    // it is used.
+    ByteBuffer doomed, inserts, fresh;
+    if (!doomed.allocate(size_t(rows > 0 ? rows : 0) + 1) || !inserts.allocate(changes * sizeof(LogRecordNode*)) ||
+        !fresh.allocate(changes * sizeof(LPARAM)))
+        indexed = false;
     const bool quiet = changes >= kQuietBatch;
     if (quiet) ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
 
-    ByteBuffer inserts;
     size_t insertCount = 0;
-    if (changes) inserts.allocate(changes * sizeof(LogRecordNode*));
     for (LogRecordNode* n = store_.firstNode(); n; n = n->next) {
         LogRecordView& view = n->view;
+        if (view.rowState == ROW_CURRENT) continue;
         const LPARAM data = reinterpret_cast<LPARAM>(&view);
         int found = -1;
-        if (view.rowState != ROW_NEW)
-            found = indexed ? index.find(data) : listView_.findItemByData(data, -1);
+        if (view.rowState != ROW_NEW) found = indexed ? rowIndex_.find(data) : listView_.findItemByData(data, -1);
         switch (view.rowState) {
-        case ROW_CURRENT:
-            break;
         case ROW_NEW:
         case ROW_CHANGED:
-            if (found >= 0) {
+            if (found >= 0)
                 fillRow(view, found, false);
-            } else if (inserts.size()) {
+            else if (indexed)
                 reinterpret_cast<LogRecordNode**>(inserts.data())[insertCount++] = n;
-            } else {
+            else
                 fillRow(view, 0, true);
-            }
             view.rowState = ROW_CURRENT;
             break;
         default:
-            if (found >= 0 && !doomed.empty()) doomed.data()[found] = 1;
+            if (found >= 0 && indexed) doomed.data()[found] = 1;
             else if (found >= 0) listView_.deleteItem(found);
             break;
         }
     }
-    for (int i = rows - 1; i >= 0 && !doomed.empty(); --i)
+    for (int i = rows - 1; i >= 0 && indexed; --i)
         if (doomed.data()[i]) listView_.deleteItem(i);
     // Each new row goes on top, so the last one of the store ends up first. Inserting them
     // last-first, each below the one before, gives that order without moving the rows
     // already inserted (into an empty list every insert is an append).
     LogRecordNode** pending = reinterpret_cast<LogRecordNode**>(inserts.data());
-    for (size_t i = 0; i < insertCount; ++i) fillRow(pending[insertCount - 1 - i]->view, int(i), true);
+    for (size_t i = 0; i < insertCount; ++i) {
+        LogRecordView& view = pending[insertCount - 1 - i]->view;
+        fillRow(view, int(i), true);
+        reinterpret_cast<LPARAM*>(fresh.data())[i] = reinterpret_cast<LPARAM>(&view);
+    }
+    if (!indexed || !rowIndex_.update(doomed.data(), reinterpret_cast<const LPARAM*>(fresh.data()), insertCount) ||
+        rowIndex_.rows() != size_t(listView_.itemCount()))
+        rowIndex_.invalidate();
 
     if (quiet) {
         ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
         ::InvalidateRect(list, NULL, TRUE);
     }
     store_.removeGoneRows();
+    shownReleases_ = store_.list().releases();
     map_.markPending(kStatusBarId);
     return 0;
 }
@@ -458,6 +496,7 @@ UINT PrintLogWindow::onListKeyDown(HWND hwnd, WPARAM wParam, NMHDR* header) {
 void PrintLogWindow::sortRows(bool reverse) {
     if (!rowLockReady_) return;
     CriticalSectionLock lock(rowLock_);
+    rowIndex_.invalidate();
     listView_.sortByColumn(sortColumn_, isNumericColumn(sortColumn_) ? 1 : 0, reverse ? 2 : 3);
 }
 

@@ -12,6 +12,7 @@
 #include "services/WorkerThread.h"
 #include "settings/SettingsDialog.h"
 #include "store/PrintLogStore.h"
+#include "viewer/RowIndex.h"
 
 enum WarningFamily : int {
     kWarnWrite = 0,  // an intake process could not write the log
@@ -105,6 +106,7 @@ private:
     void onSize(HWND hwnd, WPARAM sizeType, LPARAM lParam);
     void createColumns();
     void fillRow(LogRecordView& view, int index, bool insert);
+    void answerCellText(NMLVDISPINFOA& info);
     void enableMenuItem(HWND hwnd, UINT id, bool on);
     void openHelpTopic(HWND hwnd, DWORD contextId);
 
@@ -137,4 +139,8 @@ private:
     int errorKindArgument_ = 0;
     bool rowLockReady_ = false;
     FindDialog findDialog_;
+    // The views of the list view's rows in its order, kept by syncRows.
+    RowIndex rowIndex_;
+    // The store's count of freed rows when syncRows last brought the list into line.
+    uint32_t shownReleases_ = 0;
 };

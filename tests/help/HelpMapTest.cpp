@@ -91,6 +91,19 @@ TEST(HelpMap, ContextListedTwiceResolvesToItsFirstPair) {
     freeHelpMap(&map);  // a second release is harmless
 }
 
+TEST(HelpMap, DeferredMapReadsItsFileAtTheFirstLookupOnly) {
+    HelpMap map;
+    ASSERT_EQ(1, deferHelpMap(wide(fixture("sample.chm")).c_str(), &map));
+    EXPECT_EQ(nullptr, map.ivb);  // nothing read yet
+    EXPECT_STREQ("first.htm", findHelpTopic(7, &map));
+    EXPECT_EQ(7u, map.count);
+    // Freed, a deferred map is forgotten rather than read again.
+    ASSERT_EQ(1, deferHelpMap(wide(fixture("sample.chm")).c_str(), &map));
+    freeHelpMap(&map);
+    EXPECT_EQ(nullptr, findHelpTopic(7, &map));
+    expectEmpty(map);
+}
+
 TEST(HelpMap, MalformedStreamsFindNothingWhereTheyPointOutside) {
     struct Case {
         const char* file;

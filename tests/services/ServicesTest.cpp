@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "services/ByteBuffer.h"
 #include "services/ByteString.h"
 #include "services/RegistryKey.h"
+#include "services/SystemLibrary.h"
 #include "services/WorkerThread.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -117,6 +119,26 @@ TEST(WorkerThread, StopTerminatesAThreadThatDoesNotEnd) {
     EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(copy, 2000));
     ::CloseHandle(copy);
     ::CloseHandle(event);
+}
+
+TEST(SystemLibrary, LoadsFromTheSystemFolderOnly) {
+    char system[MAX_PATH];
+    ASSERT_NE(0u, ::GetSystemDirectoryA(system, MAX_PATH));
+    // A DLL planted beside the program: a search by name finds it, a system load does not.
+    const std::string planted = testBinaryDir() + "kqvtplanted.dll";
+    ASSERT_TRUE(::CopyFileA((std::string(system) + "\\msimg32.dll").c_str(), planted.c_str(), FALSE));
+    EXPECT_EQ(NULL, loadSystemLibrary("kqvtplanted.dll"));
+    HMODULE searched = ::LoadLibraryA("kqvtplanted.dll");
+    EXPECT_NE(nullptr, searched);
+    if (searched) ::FreeLibrary(searched);
+    ::DeleteFileA(planted.c_str());
+
+    ScopedLibrary version("version.dll");
+    char path[MAX_PATH] = "";
+    ASSERT_NE(nullptr, version.get());
+    ::GetModuleFileNameA(version.get(), path, MAX_PATH);
+    EXPECT_EQ(0, ::_strnicmp(path, system, std::strlen(system)));
+    EXPECT_EQ(NULL, loadSystemLibrary(path));  // a path is no name of the system's
 }
 
 }  // namespace

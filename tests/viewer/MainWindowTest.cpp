@@ -388,6 +388,32 @@ TEST_F(MainWindow, ReloadAfterDropsRemovesExactlyThoseRows) {
     EXPECT_EQ("2 個の印刷ログ", status());
 }
 
+TEST_F(MainWindow, RowsFollowTheStoreAfterASortAndFreedRowsShowNothing) {
+    settings_.set("LogSize", "2");
+    std::vector<Bytes> records;
+    for (uint32_t id = 1; id <= 4; ++id)
+        records.push_back(RecordBuilder().jobId(id).document("doc-" + std::to_string(id)).time(2026, 7, 1, 13 - id, 0, 0).build());
+    writeLog(records);
+    start();
+    refresh(hwnd_);  // by date: 1 2 3 4, the reverse of their arrival
+    // Fills the 2 KB log: the three oldest records go.
+    Bytes big = RecordBuilder().jobId(9).document("doc-9").padTo(uint32_t(2048 - 64 - job(1).size())).build();
+    {
+        ScopedHandle h(::CreateFileA(log_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
+        ASSERT_EQ(kWriteStored, writeLogFile(h.get(), big.data(), uint32_t(big.size()), 2));
+    }
+    tick(hwnd_);
+    ASSERT_EQ(2, rows());
+    EXPECT_EQ("doc-9", cell(0, 1));
+    EXPECT_EQ(4u, rowView(1)->record->jobId);
+    // Rows the store freed before the list caught up are never read.
+    app_->store().markAllGone();
+    app_->store().removeGoneRows();
+    EXPECT_EQ("", cell(0, 1));
+    ::SendMessageA(hwnd_, kRunAllMessage, 0, 0);
+    EXPECT_EQ(0, rows());
+}
+
 TEST_F(MainWindow, MenuItemsFollowSelectionAndTheFile) {
     start();
     HMENU actions = ::GetSubMenu(::GetMenu(hwnd_), 0);
