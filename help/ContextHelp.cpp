@@ -150,3 +150,11 @@ int showControlHelp(HWND owner, const char* helpFilePath, const HelpMap* map,
                     const HelpContextPair* table, DWORD controlId) {
     return showHelpTopic(owner, helpFilePath, map, findHelpContextId(controlId, table));
 }
+
+void offerControlHelp(HINSTANCE instance, HWND dialog, HWND clicked, LPARAM point, const char* helpFilePath,
+                      const HelpMap* map, const HelpContextPair* table) {
+    const int id = controlIdFromContextMenu(dialog, clicked, point);
+    if (id == 0 || id == -1) return;
+    if (trackHelpPopupMenu(instance, dialog))
+        showControlHelp(dialog, helpFilePath, map, table, static_cast<DWORD>(id));
+}

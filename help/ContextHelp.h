@@ -73,3 +73,8 @@ int showHelpTopic(HWND owner, const char* helpFilePath, const HelpMap* map, DWOR
 // Help for one control of a window's table (a control not in the table: the default topic).
 int showControlHelp(HWND owner, const char* helpFilePath, const HelpMap* map,
                     const HelpContextPair* table, DWORD controlId);
+// A dialog's right-click help: the control under the click (`clicked` and `point` as
+// WM_CONTEXTMENU gives them) offers "ヘルプ(&H)", and its topic opens when that is chosen.
+// Nothing is offered for no control or one without an ID of its own (-1: static texts).
+void offerControlHelp(HINSTANCE instance, HWND dialog, HWND clicked, LPARAM point, const char* helpFilePath,
+                      const HelpMap* map, const HelpContextPair* table);

@@ -23,12 +23,10 @@ LRESULT ContextHelpDialog::windowProc(HWND hwnd, UINT message, WPARAM wParam, LP
         if (info != nullptr) showHelpFor(hwnd, info->iCtrlId);
         break;
     }
-    case WM_CONTEXTMENU: {
-        const int id = controlIdFromContextMenu(hwnd, reinterpret_cast<HWND>(wParam), lParam);
-        // -1: static texts and other controls without an ID of their own.
-        if (id != 0 && id != -1 && trackHelpPopupMenu(instance_, hwnd)) showHelpFor(hwnd, id);
+    case WM_CONTEXTMENU:
+        offerControlHelp(instance_, hwnd, reinterpret_cast<HWND>(wParam), lParam, helpFilePath_, helpMap_,
+                         helpTable_);
         return 1;
-    }
     default:
         break;
     }

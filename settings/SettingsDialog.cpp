@@ -181,10 +181,7 @@ void SettingsDialog::onHelp(HWND hwnd, const HELPINFO* info) {
 }
 
 void SettingsDialog::onContextMenu(HWND hwnd, HWND clicked, LPARAM lParam) {
-    const int id = controlIdFromContextMenu(hwnd, clicked, lParam);
-    if (id == 0 || id == -1) return;
-    if (trackHelpPopupMenu(instance_, hwnd))
-        showControlHelp(hwnd, helpFilePath_, helpMap_, kSettingsHelpTable, static_cast<DWORD>(id));
+    offerControlHelp(instance_, hwnd, clicked, lParam, helpFilePath_, helpMap_, kSettingsHelpTable);
 }
 
 UINT SettingsDialog::initSizeSpin(HWND hwnd, UINT controlId) {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "services/ByteBuffer.h"
+#include "presentation/LogRecordView.h"
 #include "services/ScopedHandle.h"
+#include "store/FileAccessor.h"
 #include "store/LogFormat.h"
 
 namespace {
@@ -67,6 +69,31 @@ inline bool writeFile(const std::string& path, const Bytes& b) {
     ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     DWORD n = 0;
     return h.valid() && ::WriteFile(h.get(), b.data(), DWORD(b.size()), &n, NULL) && n == b.size();
+}
+
+// The floor of every load: read the file once and parse each record.
+inline double readAndParseOnce(const std::string& path) {
+    double t0 = nowMs();
+    FileAccessor file;
+    file.setName(path.c_str(), FILE_SHARE_READ);
+    const uint8_t* data = file.readAll(0, 0);
+    size_t size = file.cacheSize();
+    for (size_t at = 64; data && at + 4 <= size;) {
+        LogRecordView view;
+        uint32_t n = view.parseRecord(data + at);
+        if (!n) break;
+        at += n;
+    }
+    return nowMs() - t0;
+}
+
+// The folder the benchmark writes its logs to: the first argument, else the temporary folder.
+inline std::string benchFolder(int argc, char** argv) {
+    char temp[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string folder = argc > 1 ? argv[1] : temp;
+    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    return folder;
 }
 
 }  // namespace

@@ -42,10 +42,7 @@ int main(int argc, char** argv) {
         uint32_t job = 0;
         return writeFile(argv[2], makeFullLog(1000, job)) ? 0 : 1;
     }
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    std::string folder = argc > 1 ? argv[1] : temp;
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    const std::string folder = benchFolder(argc, argv);
     runFor(folder, 1000);
     runFor(folder, 32000);
     return 0;

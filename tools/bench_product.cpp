@@ -131,21 +131,6 @@ void closeWindow(Process& process, HWND window) {
     }
 }
 
-double readAndParseOnce(const std::string& path) {
-    double t0 = nowMs();
-    FileAccessor file;
-    file.setName(path.c_str(), FILE_SHARE_READ);
-    const uint8_t* data = file.readAll(0, 0);
-    size_t size = file.cacheSize();
-    for (size_t at = 64; data && at + 4 <= size;) {
-        LogRecordView view;
-        uint32_t n = view.parseRecord(data + at);
-        if (!n) break;
-        at += n;
-    }
-    return nowMs() - t0;
-}
-
 bool useSettings(const std::string& logPath, uint32_t maxKb) {
     LogSettings settings;
     settings.logSize = int32_t(maxKb);

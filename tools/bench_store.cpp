@@ -71,20 +71,7 @@ void runFor(const std::string& folder, uint32_t maxKb, int runs) {
 
     // Floor: read the file once and parse every record.
     writeFile(path, full);
-    double floor = median(runs, [&] {
-        double t0 = nowMs();
-        FileAccessor file;
-        file.setName(path.c_str(), FILE_SHARE_READ);
-        const uint8_t* data = file.readAll(0, 0);
-        size_t size = file.cacheSize();
-        for (size_t at = 64; data && at + 4 <= size;) {
-            LogRecordView view;
-            uint32_t n = view.parseRecord(data + at);
-            if (!n) break;
-            at += n;
-        }
-        return nowMs() - t0;
-    });
+    double floor = median(runs, [&] { return readAndParseOnce(path); });
 
     auto timedIntake = [&](uint32_t kb, bool straightforward) {
         Bytes r = makeRecord(job++, 0);

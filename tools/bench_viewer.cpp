@@ -70,10 +70,7 @@ void runFor(const std::string& folder, uint32_t maxKb) {
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    std::string folder = argc > 1 ? argv[1] : temp;
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    const std::string folder = benchFolder(argc, argv);
     runFor(folder, 1000);
     runFor(folder, 32000);
     return 0;

@@ -113,15 +113,14 @@ LRESULT LogInfoDialog::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_HELP: {
         const HELPINFO* info = reinterpret_cast<const HELPINFO*>(lParam);
-        if (info != nullptr) showHelpFor(hwnd, info->iCtrlId);
+        if (info != nullptr)
+            showControlHelp(hwnd, helpFilePath_, helpMap_, kHelpTable, static_cast<DWORD>(info->iCtrlId));
         break;
     }
-    case WM_CONTEXTMENU: {
-        int id = controlIdFromContextMenu(hwnd, reinterpret_cast<HWND>(wParam), lParam);
-        // -1: the separators and other controls without an ID of their own.
-        if (id != 0 && id != -1 && trackHelpPopupMenu(instance_, hwnd)) showHelpFor(hwnd, id);
+    case WM_CONTEXTMENU:
+        offerControlHelp(instance_, hwnd, reinterpret_cast<HWND>(wParam), lParam, helpFilePath_, helpMap_,
+                         kHelpTable);
         return 1;
-    }
     default:
         break;
     }
@@ -135,11 +134,6 @@ void LogInfoDialog::onInit(HWND hwnd) {
     HICON icon = ::LoadIconA(instance_, MAKEINTRESOURCEA(IDI_APPLICATION_LOG));
     ::SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     centerWindowInWorkArea(hwnd, ownerWindow_);
-}
-
-void LogInfoDialog::showHelpFor(HWND hwnd, int controlId) {
-    // A control outside the table gets context 0: the help file's default topic.
-    showHelpTopic(hwnd, helpFilePath_, helpMap_, findHelpContextId(static_cast<DWORD>(controlId), kHelpTable));
 }
 
 LogRecordView* LogInfoDialog::currentEntry() {

@@ -51,7 +51,6 @@ private:
     int currentIndex();
 
     void onInit(HWND hwnd);
-    void showHelpFor(HWND hwnd, int controlId);
     // Sets the main window's refresh and clear-all items again as its own rules want them.
     void resetOwnerMenu();
     // Focus request that lands after everything the current dispatch posts.
