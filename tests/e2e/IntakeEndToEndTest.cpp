@@ -1,23 +1,27 @@
-// The real executable, started as the printing side starts it, checked by reading the log
-// file with a reader of its own.
+// The real executable, started as the printing side starts it: the record in the log, the
+// new log's access list on both Windows generations, the viewer that a failed intake
+// starts for the user and the hand-over to a running viewer.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <set>
 
+#include "app/ConsoleLaunch.h"
 #include "services/RegistryKey.h"
 #include "services/ScopedHandle.h"
 #include "store/StoreTexts.h"
+#include "tests/support/DiagCapture.h"
+#include "tests/support/PlatformProbe.h"
 #include "tests/support/RecordBuilder.h"
 #include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/WindowTestSupport.h"
+#include "viewer/ViewerTexts.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+constexpr const char* kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KQVTLGVW.EXE";
 
 uint32_t u32(const Bytes& b, size_t at) {
     uint32_t v = 0;
@@ -25,35 +29,11 @@ uint32_t u32(const Bytes& b, size_t at) {
     return v;
 }
 
-// A log file as this test reads it: header fields and the records' offsets.
-struct ReadLog {
-    bool valid = false;
-    uint32_t usedSize = 0, maxSize = 0, appendOffset = 0, tailOffset = 0, lastRecordOffset = 0;
-    std::vector<size_t> offsets;
-};
+std::string recorderPath() { return testBinaryDir() + "kqvt_args_recorder.exe"; }
 
-ReadLog readLog(const Bytes& file) {
-    ReadLog log;
-    if (file.size() < 64 || std::memcmp(file.data(), "KQVTLG2\0", 8) != 0) return log;
-    log.usedSize = u32(file, 8);
-    log.maxSize = u32(file, 12);
-    log.appendOffset = u32(file, 16);
-    log.tailOffset = u32(file, 24);
-    log.lastRecordOffset = u32(file, 32);
-    size_t at = 64;
-    while (at < file.size()) {
-        uint32_t size = u32(file, at);
-        if (size < 128 || at + size > file.size()) return log;
-        log.offsets.push_back(at);
-        at += size;
-    }
-    log.valid = at == file.size();
-    return log;
-}
-
-std::string toolPath(const char* name) {
-    std::string product = productExePath();
-    return product.substr(0, product.find_last_of('\\') + 1) + name;
+std::string readText(const std::string& path) {
+    std::vector<unsigned char> bytes = readFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 bool pendingValueExists(const std::string& name) {
@@ -62,136 +42,153 @@ bool pendingValueExists(const std::string& name) {
     return ::RegQueryValueExA(key.get(), name.c_str(), NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
 }
 
-double nowMs() {
-    LARGE_INTEGER f, t;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(f.QuadPart);
+// True when the file's access list lets everyone write (Wine keeps a file's access list
+// as its Unix mode, so full access reads back without the owner rights).
+bool everyoneMayWrite(const std::string& path) {
+    DWORD size = 0;
+    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, NULL, 0, &size);
+    std::vector<uint8_t> sd(size ? size : 1);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL acl = NULL;
+    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, sd.data(), size, &size) ||
+        !::GetSecurityDescriptorDacl(sd.data(), &present, &acl, &defaulted) || !acl)
+        return false;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = NULL;
+    ::AllocateAndInitializeSid(&world, 1, 0, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    bool found = false;
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = NULL;
+        if (::GetAce(acl, i, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+            ::EqualSid(&ace->SidStart, everyone) && (ace->Mask & FILE_WRITE_DATA))
+            found = true;
+    }
+    ::FreeSid(everyone);
+    return found;
 }
 
 class IntakeEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        settings_.set("LogName", log_);
         settings_.set("LogSize", "500");
-        ::DeleteFileA(log_.c_str());
+        ::DeleteFileA(recorded().c_str());
     }
-    void setMaxKb(int kb) { settings_.set("LogSize", std::to_string(kb)); }
+    void TearDown() override { ::DeleteFileA(recorded().c_str()); }
+    static std::string recorded() { return recorderPath() + ".txt"; }
 
+    // Waits until the stand-in viewer has written its arguments (it runs detached).
+    std::string waitForRecording() {
+        for (int i = 0; i < 300 && readText(recorded()).find('\n') == std::string::npos; ++i) ::Sleep(50);
+        return readText(recorded());
+    }
+    void startIntake(ChildProcess& intake, const std::string& name) {
+        pending_.setBinary(name.c_str(), record_.data(), DWORD(record_.size()));
+        ASSERT_TRUE(intake.start(productExePath(), "-w " + name));
+    }
+    DWORD runIntake(const std::string& name) {
+        ChildProcess intake;
+        startIntake(intake, name);
+        DWORD code = 1;
+        EXPECT_TRUE(intake.wait(60000, &code));
+        return code;
+    }
+
+    const Bytes record_ = RecordBuilder().jobId(5).document("会議資料.pdf").user("山田").build();
     TempDir dir_;
-    std::string log_ = dir_.file("KQVTPRT2.LOG");
     ScopedSettingsFile settings_;
     ScopedMachineKey pending_{kPendingRecordKey};
 };
 
-// Starts `count` intakes at once, each for its own value; returns the wall time.
-double runBurst(const std::vector<std::string>& names) {
-    std::vector<std::unique_ptr<ChildProcess>> children;
-    double start = nowMs();
-    for (const std::string& name : names) {
-        children.emplace_back(new ChildProcess);
-        EXPECT_TRUE(children.back()->start(productExePath(), "-w " + name));
-    }
-    for (auto& child : children) {
-        DWORD code = 1;
-        EXPECT_TRUE(child->wait(120000, &code));
-        EXPECT_EQ(0u, code);
-    }
-    return nowMs() - start;
-}
-
 }  // namespace
 
-// The recorder tool stores a record from its options and runs the intake; the record
-// lands in the file byte for byte as the recorder built it, strings in Shift-JIS.
-TEST_F(IntakeEndToEnd, RecorderToolAndIntakeStoreOneRecord) {
-    ChildProcess tool;
-    ASSERT_TRUE(tool.start(toolPath("kqvt_record.exe"),
-                           "--kind 3 --error-code 301 --error-detail 0x1A --job 77 --pages 2 --total 5 "
-                           "--time \"2026-12-01 08:30:05\" --printer \"NORVALE QV-2810\" --requester PC01 "
-                           "--document \"会議資料.pdf\" --user 山田 --message \"紙づまり\" --name e2e-one --run"));
-    DWORD code = 1;
-    ASSERT_TRUE(tool.wait(60000, &code));
-    EXPECT_EQ(0u, code);
-    EXPECT_FALSE(pendingValueExists("e2e-one"));
-
-    Bytes file = readFileBytes(log_);
-    ReadLog log = readLog(file);
-    ASSERT_TRUE(log.valid);
-    ASSERT_EQ(1u, log.offsets.size());
-    EXPECT_EQ(file.size(), log.usedSize);
-    EXPECT_EQ(log.usedSize, log.appendOffset);
-    EXPECT_EQ(log.usedSize, log.tailOffset);
-    EXPECT_EQ(500u * 1024, log.maxSize);
-    EXPECT_EQ(64u, log.lastRecordOffset);
-
-    Bytes expected = RecordBuilder().kind(3).errorCode(301).errorDetail(0x1A).jobId(77).pages(2, 5)
-                         .sheets(-1).copies(1, 1).colour(-1, -1).tray(0).time(2026, 12, 1, 8, 30, 5)
-                         .printer("NORVALE QV-2810").requester("PC01").document("会議資料.pdf").user("山田")
-                         .message("紙づまり").build();
-    // The day of week is the recorder's to fill in: compare around it.
-    ASSERT_EQ(expected.size(), file.size() - 64);
-    Bytes stored(file.begin() + 64, file.end());
-    stored[20] = expected[20];
-    stored[21] = expected[21];
-    EXPECT_EQ(expected, stored);
-}
-
-// Fifty intakes at once into one log: each record exactly once, whole, and the header
-// consistent; then the same into a full log where every intake drops records.
-TEST_F(IntakeEndToEnd, BurstOfSimultaneousIntakes) {
-    const int count = 50;
-    for (int full = 0; full < 2; ++full) {
-        SCOPED_TRACE(full ? "full log" : "roomy log");
-        ::DeleteFileA(log_.c_str());
-        setMaxKb(full ? 5 : 500);
-        std::vector<std::string> names;
-        std::map<uint32_t, Bytes> sent;
-        for (int i = 0; i < count; ++i) {
-            uint32_t job = uint32_t(1000 * full + i);
-            Bytes record = RecordBuilder().jobId(job).document("burst-" + std::to_string(i)).padTo(full ? 1024 : 0).build();
-            names.push_back("burst" + std::to_string(job));
-            pending_.setBinary(names.back().c_str(), record.data(), DWORD(record.size()));
-            sent[job] = record;
-        }
-        double ms = runBurst(names);
-        std::printf("[ burst    ] %d intakes (%s): %.0f ms wall, %.1f ms per intake\n", count,
-                    full ? "full log" : "roomy log", ms, ms / count);
-
-        for (const std::string& name : names) EXPECT_FALSE(pendingValueExists(name)) << name;
-        Bytes file = readFileBytes(log_);
-        ReadLog log = readLog(file);
-        ASSERT_TRUE(log.valid);
-        EXPECT_EQ(file.size(), log.usedSize);
-        EXPECT_EQ(log.offsets.back(), log.lastRecordOffset);
-        EXPECT_LE(file.size(), full ? 5u * 1024 : 500u * 1024);
-        std::set<uint32_t> seen;
-        for (size_t at : log.offsets) {
-            uint32_t job = u32(file, at + 76);
-            ASSERT_TRUE(sent.count(job)) << job;
-            EXPECT_TRUE(seen.insert(job).second) << "stored twice: " << job;
-            const Bytes& original = sent[job];
-            EXPECT_EQ(0, std::memcmp(file.data() + at, original.data(), original.size())) << job;
-        }
-        if (full) EXPECT_EQ(4u, log.offsets.size());
-        else EXPECT_EQ(size_t(count), log.offsets.size());
+// The record lands in a new log byte for byte; the new log is opened to everyone on 6.x
+// only.
+TEST_F(IntakeEndToEnd, NewLogHoldsTheRecordAndIsOpenToEveryoneOnSixOnly) {
+    for (bool xp : {false, true}) {
+        SCOPED_TRACE(xp ? "winxp" : "6.x");
+        std::unique_ptr<ScopedWineVersion> version(xp ? new ScopedWineVersion("KQVTLGVW.exe", "winxp") : nullptr);
+        const std::string log = dir_.file(xp ? "xp.log" : "six.log");
+        settings_.set("LogName", log);
+        EXPECT_EQ(0u, runIntake("e2e"));
+        EXPECT_FALSE(pendingValueExists("e2e"));
+        const Bytes file = readFileBytes(log);
+        ASSERT_EQ(64 + record_.size(), file.size());
+        for (size_t end : {8, 16, 24}) EXPECT_EQ(file.size(), u32(file, end));
+        EXPECT_EQ(500u * 1024, u32(file, 12));
+        EXPECT_EQ(64u, u32(file, 32));
+        EXPECT_EQ(record_, Bytes(file.begin() + 64, file.end()));
+        EXPECT_EQ(!xp, everyoneMayWrite(log));
     }
 }
 
-// The floor under every intake: starting the executable in a mode that does nothing
-// (a second viewer while the single-instance lock is held and no window exists).
-TEST_F(IntakeEndToEnd, ProcessStartFloor) {
-    ScopedHandle instance(::CreateMutexA(NULL, TRUE, "KQVT_LGVW"));
-    ASSERT_TRUE(instance.valid());
-    const int runs = 10;
-    double start = nowMs();
-    for (int i = 0; i < runs; ++i) {
-        ChildProcess viewer;
-        ASSERT_TRUE(viewer.start(productExePath(), ""));
+// A failed intake on 5.x starts the viewer through App Paths with "-b" and its kind, or
+// says so in a box without the key; on 6.x the console-session launch fails under Wine,
+// which leaves a diagnostic line and the kind in the settings file. Exit code 0 always.
+TEST_F(IntakeEndToEnd, FailedIntakeStartsAViewerForTheUser) {
+    settings_.set("LogName", dir_.file("missing\\KQVTPRT2.LOG"));
+    {
+        ScopedWineVersion xp("KQVTLGVW.exe", "winxp");
+        ASSERT_TRUE(xp.ok());
+        {
+            ScopedMachineKey appPaths(kAppPaths);
+            appPaths.setString("", recorderPath().c_str());
+            EXPECT_EQ(0u, runIntake("xp-with-key"));
+            const std::string recorded = waitForRecording();
+            EXPECT_NE(std::string::npos, recorded.find("arg1=-b\narg2=6\n")) << recorded;
+        }
+        ChildProcess intake;
+        startIntake(intake, "xp-no-key");
+        HWND box = NULL;
+        for (int i = 0; i < 600 && !(box = ::FindWindowA("#32770", kWarningCaptionText)); ++i) ::Sleep(50);
+        ASSERT_TRUE(box) << "no box titled " << kWarningCaptionText;
+        char text[512] = "";
+        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        EXPECT_EQ(std::string(kWriteFailedFirstLine) + kSystemErrorLine, text);
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
         DWORD code = 1;
-        ASSERT_TRUE(viewer.wait(30000, &code));
+        ASSERT_TRUE(intake.wait(30000, &code));
         EXPECT_EQ(0u, code);
     }
-    double ms = (nowMs() - start) / runs;
-    std::printf("[ floor    ] process start that does nothing: %.1f ms\n", ms);
+    DiagCapture diag;
+    ScopedMachineKey appPaths(kAppPaths);
+    appPaths.setString("", recorderPath().c_str());
+    ::DeleteFileA(recorded().c_str());
+    EXPECT_EQ(0u, runIntake("six"));
+    const std::string lines = diag.text();
+    if (lines.find("] launchProcess失敗, ErrorCode = ") != std::string::npos) {
+        EXPECT_EQ("6", settings_.get("ErrorType"));
+    } else {
+        // A Wine that can hand out the session token starts the stand-in directly.
+        EXPECT_NE(std::string::npos, waitForRecording().find("cmd= \"-b\" \"6\"")) << lines;
+    }
+    char arguments[64];
+    formatRelaunchArguments(99, arguments, sizeof arguments);
+    EXPECT_STREQ(" \"-b\" \"99\"", arguments);
+}
+
+// A second viewer started with "-b" hands the kind to the running one and ends.
+TEST(SecondViewer, HandsTheKindToTheRunningViewer) {
+    ScopedHandle first(::CreateMutexA(NULL, TRUE, kSingleInstanceMutex));
+    ASSERT_TRUE(first.valid());
+    WNDCLASSA cls;
+    std::memset(&cls, 0, sizeof cls);
+    cls.lpfnWndProc = ::DefWindowProcA;
+    cls.hInstance = testInstance();
+    cls.lpszClassName = kMainClassName;
+    ASSERT_TRUE(::RegisterClassA(&cls));
+    HWND viewer = ::CreateWindowA(kMainClassName, kMainTitle, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
+                                  testInstance(), NULL);
+    ASSERT_TRUE(viewer);
+    ChildProcess second;
+    ASSERT_TRUE(second.start(productExePath(), "-b 3"));
+    DWORD code = 1;
+    ASSERT_TRUE(second.wait(30000, &code));
+    EXPECT_EQ(0u, code);
+    MSG msg;
+    LPARAM kind = -1;
+    while (::PeekMessageA(&msg, viewer, 0, 0, PM_REMOVE))
+        if (msg.message == ::RegisterWindowMessageA(kErrorMessageName)) kind = msg.lParam;
+    EXPECT_EQ(3, kind);
+    ::DestroyWindow(viewer);
+    ::UnregisterClassA(kMainClassName, testInstance());
 }

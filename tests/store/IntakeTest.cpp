@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 #include "services/RegistryKey.h"
 #include "services/ScopedHandle.h"
@@ -8,12 +9,8 @@
 #include "store/StoreTexts.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"
-#include "tests/support/RecordBuilder.h"
-#include "tests/support/TestEnvironment.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 bool pendingValueExists(const char* name) {
     RegistryKey key;
@@ -21,173 +18,145 @@ bool pendingValueExists(const char* name) {
     return ::RegQueryValueExA(key.get(), name, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
 }
 
-struct Intake {
-    int result;
-    DWORD kind;
-};
-
-Intake runIntake(const std::string& path, uint32_t kb, const char* name) {
+// One intake of the value "p" into `path`; the error kind it leaves, or -1 on success.
+int runIntake(const std::string& path, uint32_t kb) {
     PrintLogStore store(path.c_str(), kb);
-    store.setPendingValueName(name);
-    int result = store.intake();
-    return {result, store.errorKind()};
+    store.setPendingValueName("p");
+    return store.intake() ? -1 : int(store.errorKind());
 }
 
-const LogFileHeader& headerOf(const Bytes& file) { return *reinterpret_cast<const LogFileHeader*>(file.data()); }
-const LogRecord& recordAt(const Bytes& file, size_t at) { return *reinterpret_cast<const LogRecord*>(file.data() + at); }
+bool hasLine(const DiagCapture& diag, const std::string& line) {
+    return diag.text().find("] " + line) != std::string::npos;
+}
 
 }  // namespace
 
-TEST(Intake, StoresTheRecordInANewLogAndTakesTheValue) {
+// A new log receives the record; values that cannot be stored leave notice kind 1 at the
+// end (past the maximum if need be).
+TEST(Intake, StoresTheRecordOrANoticeInItsPlace) {
     TempDir dir;
     ScopedMachineKey pending(kPendingRecordKey);
-    Bytes record = RecordBuilder().jobId(42).document("見積書.xls").build();
-    pending.setBinary("job42", record.data(), DWORD(record.size()));
-    std::string path = dir.file("KQVTPRT2.LOG");
-
-    Intake r = runIntake(path, 500, "job42");
-    EXPECT_EQ(1, r.result);
-    EXPECT_EQ(0u, r.kind);
-    EXPECT_FALSE(pendingValueExists("job42"));
+    const std::string path = dir.file("KQVTPRT2.LOG");
+    const Bytes good = RecordBuilder().jobId(42).build();
+    pending.setBinary("p", good.data(), DWORD(good.size()));
+    EXPECT_EQ(-1, runIntake(path, 500));
+    EXPECT_FALSE(pendingValueExists("p"));
     Bytes file = readFileBytes(path);
-    ASSERT_EQ(64 + record.size(), file.size());
-    EXPECT_EQ(0, std::memcmp(file.data() + 64, record.data(), record.size()));
-    EXPECT_EQ(500u * 1024, headerOf(file).maxSize);
-    EXPECT_EQ(64u, headerOf(file).lastRecordOffset);
+    ASSERT_EQ(64 + good.size(), file.size());
+    EXPECT_EQ(0, std::memcmp(file.data() + 64, good.data(), good.size()));
+    expectHeader(file, 500 * 1024, 500 * 1024, 64);
+
+    Bytes strayStrings = good;
+    const uint32_t offset = 9000;
+    std::memcpy(strayStrings.data() + 4, &offset, 4);
+    uint32_t previousMax = 500 * 1024;
+    for (const Bytes& v : {RecordBuilder().padTo(65473).build(), strayStrings}) {
+        const uint32_t end = uint32_t(file.size());
+        pending.setBinary("p", v.data(), DWORD(v.size()));
+        EXPECT_EQ(-1, runIntake(path, 64));
+        file = readFileBytes(path);
+        ASSERT_EQ(end + 220, file.size());
+        expectHeader(file, 64 * 1024, previousMax, end);
+        previousMax = 64 * 1024;
+        EXPECT_EQ(FLAG_NOTICE, recordAt(file, end).flags);
+        const std::string strings(file.begin() + end + 128, file.end());
+        const std::string expected = std::string(kNoticeTitleNotStored) + '\0' + " " + '\0' + kNoticeMessageNotStored;
+        EXPECT_EQ(expected, strings.substr(10, expected.size()));
+    }
 }
 
-TEST(Intake, ValueThatIsNotBinaryStaysInTheRegistry) {
+// Each failure leaves its kind and its diagnostic line; once read, the value is gone
+// whatever happens to the file.
+TEST(Intake, FailuresLeaveTheirKindAndLine) {
     TempDir dir;
     DiagCapture diag;
-    ScopedMachineKey pending(kPendingRecordKey);
-    pending.setString("text", "not a record");
-    Intake r = runIntake(dir.file("KQVTPRT2.LOG"), 500, "text");
-    EXPECT_EQ(0, r.result);
-    EXPECT_EQ(8u, r.kind);
-    EXPECT_TRUE(pendingValueExists("text"));
-    EXPECT_NE(std::string::npos, diag.text().find("Log data is not found.  Errcode="));
-    Intake missing = runIntake(dir.file("KQVTPRT2.LOG"), 500, "nothing-here");
-    EXPECT_EQ(8u, missing.kind);
-}
-
-// Once read, the value is gone whatever happens to the file.
-TEST(Intake, ValueIsTakenEvenWhenTheFileCannotBeWritten) {
-    TempDir dir;
-    DiagCapture diag;
-    ScopedMachineKey pending(kPendingRecordKey);
-    Bytes record = RecordBuilder().build();
-    std::string folderAsFile = dir.file("folder.log");
-    ASSERT_TRUE(::CreateDirectoryA(folderAsFile.c_str(), NULL));
-    std::string foreign = dir.file("foreign.log");
-    ASSERT_TRUE(writeFileBytes(foreign, "ABCDEFGH-not-a-log", 18));
-    std::string busy = dir.file("busy.log");
-    Bytes empty = buildLogFile({});
-    ASSERT_TRUE(writeFileBytes(busy, empty.data(), empty.size()));
-
-    struct Case { const char* what; std::string path; DWORD kind; const char* line; } cases[] = {
-        {"missing folder", dir.file("no\\such\\KQVTPRT2.LOG"), 6, "Log can not be written.  Path is Not Found."},
-        {"a folder in the way", folderAsFile, 3, "Log can not be written.  Access denied."},
-        {"not a print log", foreign, 4, "Log File Invalid."},
-        {"invalid name", dir.file("bad<name>.log"), 99, "Log can not be written.  Errcode="},
+    const Bytes record = RecordBuilder().build();
+    const std::string folder = dir.file("folder.log"), foreign = dir.file("foreign.log");
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), NULL));
+    ASSERT_TRUE(writeFileBytes(foreign, "KQVTLG2X-not-a-log", 18));
+    enum Value { kNoKey, kNoValue, kText, kBinary };
+    struct Case { const char* what; Value value; std::string path; int kind; const char* line; } cases[] = {
+        {"no pending key", kNoKey, dir.file("a.log"), 8, "Reg is not Opened.  Errcode=2\r\n"},
+        {"missing value", kNoValue, dir.file("a.log"), 8, "Log data is not found.  Errcode=2\r\n"},
+        {"text value", kText, dir.file("a.log"), 8, "Log data is not found.  Errcode=1629\r\n"},
+        {"missing folder", kBinary, dir.file("no\\a.log"), 6, "Log can not be written.  Path is Not Found.\r\n"},
+        {"a folder in the way", kBinary, folder, 3, "Log can not be written.  Access denied.\r\n"},
+        {"not a print log", kBinary, foreign, 4, "Log File Invalid.\r\n"},
+        {"invalid name", kBinary, dir.file("bad<name>.log"), 99, "Log can not be written.  Errcode=123\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         diag.clear();
-        pending.setBinary("p", record.data(), DWORD(record.size()));
-        Intake r = runIntake(c.path, 500, "p");
-        EXPECT_EQ(0, r.result);
-        EXPECT_EQ(c.kind, r.kind);
-        EXPECT_FALSE(pendingValueExists("p"));
-        EXPECT_NE(std::string::npos, diag.text().find(c.line)) << diag.text();
+        deleteRegistryTree(HKEY_LOCAL_MACHINE, kPendingRecordKey);
+        std::unique_ptr<ScopedMachineKey> pending;
+        if (c.value != kNoKey) pending.reset(new ScopedMachineKey(kPendingRecordKey));
+        if (c.value == kText) pending->setString("p", "not a record");
+        if (c.value == kBinary) pending->setBinary("p", record.data(), DWORD(record.size()));
+        EXPECT_EQ(c.kind, runIntake(c.path, 500));
+        EXPECT_EQ(c.value == kText, pendingValueExists("p"));
+        EXPECT_TRUE(hasLine(diag, c.line)) << diag.text();
     }
-
-    // Held open by another program for longer than both retries (ensure, then open): kind 5.
-    ChildProcess holder;
-    ReadyEvent ready;
-    ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + busy + "\" 8000 " + ready.name()));
-    ASSERT_TRUE(ready.wait(10000));
-    pending.setBinary("p", record.data(), DWORD(record.size()));
-    Intake r = runIntake(busy, 500, "p");
-    EXPECT_EQ(5u, r.kind);
-    EXPECT_FALSE(pendingValueExists("p"));
-    holder.wait(10000);
 }
 
-// A lock that its holder abandoned is not taken: the value waits for the next start.
-TEST(Intake, AbandonedLockLeavesTheValue) {
+// A log held open past both retries (create, then open) is in use; a lock that its holder
+// abandoned is refused once and leaves the value for the next start.
+TEST(Intake, BusyLogAndAbandonedLockGiveKindFive) {
     TempDir dir;
+    DiagCapture diag;
     ScopedMachineKey pending(kPendingRecordKey);
-    Bytes record = RecordBuilder().build();
-    pending.setBinary("p", record.data(), DWORD(record.size()));
-    ChildProcess holder;
-    ReadyEvent ready;
-    ASSERT_TRUE(startHelper(holder, "kqvt_holder",
-                            std::string("mutex \"") + kLogFileMutexName + "\" 500 " + ready.name() + " abandon"));
-    ASSERT_TRUE(ready.wait(10000));
-    // Opened while the holder still holds it (it waits half a second before it dies).
-    ScopedHandle waiter(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
-    ASSERT_TRUE(holder.wait(10000));
-    Intake r = runIntake(dir.file("KQVTPRT2.LOG"), 500, "p");
-    EXPECT_EQ(0, r.result);
-    EXPECT_EQ(5u, r.kind);
-    EXPECT_TRUE(pendingValueExists("p"));
-    EXPECT_EQ(1, runIntake(dir.file("KQVTPRT2.LOG"), 500, "p").result);
+    const Bytes record = RecordBuilder().build();
+    const std::string path = dir.file("KQVTPRT2.LOG");
+    for (const char* what : {"file", "mutex"}) {
+        SCOPED_TRACE(what);
+        const bool lock = *what == 'm';
+        ChildProcess holder;
+        ReadyEvent ready;
+        ASSERT_TRUE(startHelper(holder, "kqvt_holder", std::string(what) + " \"" + (lock ? kLogFileMutexName : path) +
+                                                           (lock ? "\" 500 " : "\" 7000 ") + ready.name() + " abandon"));
+        ASSERT_TRUE(ready.wait(10000));
+        // A named mutex lives only while someone has it open, as a waiting intake would.
+        ScopedHandle waiter(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
+        ASSERT_TRUE(!lock || holder.wait(10000));
+        pending.setBinary("p", record.data(), DWORD(record.size()));
+        diag.clear();
+        EXPECT_EQ(5, runIntake(path, 500));
+        EXPECT_EQ(lock, pendingValueExists("p"));
+        EXPECT_EQ(lock, hasLine(diag, "Error from enterExclude. Kind = 735\r\n")) << diag.text();
+        holder.wait(10000);
+    }
+    EXPECT_EQ(-1, runIntake(path, 500));
 }
 
+// A broken log is kept as the backup and replaced by a fresh one holding notice kind 2;
+// where the backup cannot be made, the notice writer says so.
 TEST(Intake, BrokenLogIsKeptAsBackupAndReplaced) {
     TempDir dir;
+    DiagCapture diag;
     ScopedMachineKey pending(kPendingRecordKey);
-    std::string path = dir.file("KQVTPRT2.LOG");
-    Bytes a = RecordBuilder().jobId(1).build();
-    Bytes file = buildLogFile({a, a, a});
-    uint32_t bad = 100;
-    std::memcpy(file.data() + 64 + a.size(), &bad, 4);
-    ASSERT_TRUE(writeFileBytes(path, file.data(), file.size()));
-    pending.setBinary("p", a.data(), DWORD(a.size()));
-
-    Intake r = runIntake(path, 500, "p");
-    EXPECT_EQ(1, r.result);
-    EXPECT_EQ(file, readFileBytes(dir.file("KqvtPrtLog2#01.bak")));
-    Bytes fresh = readFileBytes(path);
-    ASSERT_EQ(64u + 224u, fresh.size());
-    const LogRecord& notice = recordAt(fresh, 64);
-    EXPECT_EQ(224u, notice.recordSize);
-    EXPECT_EQ(FLAG_NOTICE, notice.flags);
-    EXPECT_EQ(288u, headerOf(fresh).usedSize);
-    EXPECT_EQ(64u, headerOf(fresh).lastRecordOffset);
-}
-
-// Records that cannot be stored leave notice kind 1 in their place, and the log stays
-// readable for the viewer and writable for the next intake.
-TEST(Intake, RecordsThatCannotBeStoredLeaveANotice) {
-    TempDir dir;
-    ScopedMachineKey pending(kPendingRecordKey);
-    std::string path = dir.file("KQVTPRT2.LOG");
-    Bytes good = RecordBuilder().build();
-    Bytes tooLarge = RecordBuilder().padTo(65473).build();
-    Bytes shortValue(good.begin(), good.begin() + 90);
-    Bytes lying = good;
-    uint32_t size = 4000;
-    std::memcpy(lying.data(), &size, 4);
-    Bytes strayStrings = good;
-    uint32_t offset = 9000;
-    std::memcpy(strayStrings.data() + 4, &offset, 4);
-
-    const Bytes* values[] = {&tooLarge, &shortValue, &lying, &strayStrings};
-    size_t expectedSize = 64;
-    for (const Bytes* v : values) {
-        pending.setBinary("p", v->data(), DWORD(v->size()));
-        Intake r = runIntake(path, 64, "p");
-        EXPECT_EQ(1, r.result);
-        EXPECT_EQ(0u, r.kind);
-        expectedSize += 220;
-        Bytes file = readFileBytes(path);
-        ASSERT_EQ(expectedSize, file.size());
-        EXPECT_EQ(FLAG_NOTICE, recordAt(file, expectedSize - 220).flags);
+    const Bytes a = RecordBuilder().jobId(1).build();
+    struct Case { const char* name; uint32_t secondSize; } cases[] = {
+        {"KQVTPRT2.LOG", 100}, {kLogBackupName, 200 * 1024 - 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes broken = buildLogFile({a, a, a}, 300);
+        std::memcpy(broken.data() + 64 + a.size(), &c.secondSize, 4);
+        const std::string path = dir.file(c.name);
+        ASSERT_TRUE(writeLog(path, broken));
+        pending.setBinary("p", a.data(), DWORD(a.size()));
+        diag.clear();
+        EXPECT_EQ(-1, runIntake(path, 200));
+        const bool own = std::string(c.name) == kLogBackupName;
+        EXPECT_EQ(own, hasLine(diag, "Error from utyMakeLogData. Kind = 2\r\n")) << diag.text();
+        EXPECT_EQ(broken, readFileBytes(dir.file(kLogBackupName)));
+        if (own) continue;
+        const Bytes fresh = readFileBytes(path);
+        ASSERT_EQ(64u + 224u, fresh.size());
+        expectHeader(fresh, 200 * 1024, 200 * 1024, 64);
+        EXPECT_NE(std::string::npos, std::string(fresh.begin(), fresh.end()).find(kNoticeTitleSwitched));
     }
-    pending.setBinary("p", good.data(), DWORD(good.size()));
-    EXPECT_EQ(1, runIntake(path, 64, "p").result);
-    PrintLogStore viewer(path.c_str(), 64);
-    EXPECT_EQ(kLoadChanged, viewer.load());
-    EXPECT_EQ(5u, viewer.count());
+    diag.clear();
+    PrintLogStore gone(dir.file("gone.log").c_str(), 200);
+    gone.utyMakeLogData(1, 200);
+    EXPECT_TRUE(hasLine(diag, "Error from utyMakeLogData. Kind = 1\r\n")) << diag.text();
 }

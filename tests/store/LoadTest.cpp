@@ -5,139 +5,129 @@
 #include "services/ScopedHandle.h"
 #include "store/LogWriter.h"
 #include "tests/store/StoreTestSupport.h"
-#include "tests/support/RecordBuilder.h"
-#include "tests/support/TestEnvironment.h"
+#include "tests/support/DiagCapture.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-int append(const std::string& path, const Bytes& record, uint32_t kb = 500) {
+int append(const std::string& path, const Bytes& record, uint32_t kb) {
     ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
     return writeLogFile(h.get(), record.data(), uint32_t(record.size()), kb);
 }
 
-Bytes job(uint32_t id, int minute = 0) { return RecordBuilder().jobId(id).time(2026, 7, 1, 9, minute, 0).build(); }
+RecordBuilder job(uint32_t id) { return RecordBuilder().jobId(id).time(2026, 7, 1, 9, 0, 0); }
 
 }  // namespace
 
-TEST(Load, EmptyLogGivesChangedEveryTime) {
+// One viewer's life: each load marks every row with what the window has to do with it.
+TEST(Load, ReloadMarksWhatTheWindowMustDo) {
     TempDir dir;
-    std::string path = dir.file("KQVTPRT2.LOG");
-    Bytes file = buildLogFile({});
-    ASSERT_TRUE(writeFileBytes(path, file.data(), file.size()));
-    PrintLogStore store(path.c_str(), 500);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(kLoadChanged, store.load());
-        EXPECT_EQ(0u, store.count());
-    }
-    // usedSize says empty although bytes follow: nothing is read past it.
+    const std::string path = dir.file("KQVTPRT2.LOG");
+    PrintLogStore store(path.c_str(), 2);
+    // An empty log, and one whose used size says empty although bytes follow.
     Bytes padded = buildLogFile({});
-    Bytes extra = job(1);
+    ASSERT_TRUE(writeLog(path, padded));
+    EXPECT_EQ(kLoadChanged, store.load());
+    const Bytes extra = job(1).build();
     padded.insert(padded.end(), extra.begin(), extra.end());
-    ASSERT_TRUE(writeFileBytes(path, padded.data(), padded.size()));
+    ASSERT_TRUE(writeLog(path, padded));
     EXPECT_EQ(kLoadChanged, store.load());
     EXPECT_EQ(0u, store.count());
-}
 
-TEST(Load, ReloadMarksOnlyWhatChanged) {
-    TempDir dir;
-    std::string path = dir.file("KQVTPRT2.LOG");
-    Bytes file = buildLogFile({job(1), job(2), job(3), job(4)}, 2);
-    ASSERT_TRUE(writeFileBytes(path, file.data(), file.size()));
-    PrintLogStore store(path.c_str(), 2);
+    std::vector<Bytes> records = {job(1).build(), job(2).build(), job(3).build(), job(4).build()};
+    ASSERT_TRUE(writeLog(path, buildLogFile(records, 2)));
     ASSERT_EQ(kLoadChanged, store.load());
     EXPECT_EQ(std::vector<int>(4, ROW_NEW), rowStates(store));
     applyRows(store);
     EXPECT_EQ(kLoadUnchanged, store.load());
 
-    ASSERT_EQ(kWriteStored, append(path, job(5)));
+    ASSERT_EQ(kWriteStored, append(path, job(5).build(), 2));
     EXPECT_EQ(kLoadChanged, store.load());
     EXPECT_EQ((std::vector<int>{ROW_CURRENT, ROW_CURRENT, ROW_CURRENT, ROW_CURRENT, ROW_NEW}), rowStates(store));
     applyRows(store);
 
-    // A record as large as three old ones pushes exactly three out of a 2 KB log.
-    Bytes big = RecordBuilder().jobId(6).padTo(uint32_t(2048 - 64 - 2 * job(1).size())).build();
-    ASSERT_EQ(kWriteStored, append(path, big, 2));
+    // The same job, requester and time with other content: the row takes the new record.
+    records.push_back(job(5).build());
+    records[1] = job(2).document("changed.doc").build();
+    ASSERT_TRUE(writeLog(path, buildLogFile(records, 2)));
+    EXPECT_EQ(kLoadChanged, store.load());
+    EXPECT_EQ((std::vector<int>{ROW_CURRENT, ROW_CHANGED, ROW_CURRENT, ROW_CURRENT, ROW_CURRENT}), rowStates(store));
+    EXPECT_STREQ("changed.doc", store.firstNode()->next->view.documentName);
+    applyRows(store);
+
+    // A record that pushes exactly the three oldest out of the 2 KB log.
+    const Bytes file = readFileBytes(path);
+    const uint32_t fourth = 64 + uint32_t(records[0].size() + records[1].size() + records[2].size());
+    const uint32_t big = 2048 - 64 - uint32_t(file.size() - fourth);
+    ASSERT_EQ(kWriteStored, append(path, job(6).padTo(big).build(), 2));
     EXPECT_EQ(kLoadChanged, store.load());
     EXPECT_EQ((std::vector<int>{ROW_GONE, ROW_GONE, ROW_GONE, ROW_CURRENT, ROW_CURRENT, ROW_NEW}), rowStates(store));
     applyRows(store);
-    EXPECT_EQ(3u, store.count());
+
+    // An error record that a later completion closes is hidden, at every load after.
+    ASSERT_EQ(kWriteStored, append(path, job(9).kind(3).errorCode(320).build(), 500));
+    EXPECT_EQ(kLoadChanged, store.load());
+    applyRows(store);
+    ASSERT_EQ(kWriteStored, append(path, job(9).time(2026, 7, 1, 9, 5, 0).build(), 500));
+    EXPECT_EQ(kLoadChanged, store.load());
+    EXPECT_EQ((std::vector<int>{ROW_CURRENT, ROW_CURRENT, ROW_CURRENT, ROW_HIDDEN, ROW_NEW}), rowStates(store));
+    applyRows(store);
+    EXPECT_EQ(kLoadChanged, store.load());
 
     // Emptied by another process: every row goes.
-    Bytes empty = buildLogFile({});
-    ASSERT_TRUE(writeFileBytes(path, empty.data(), empty.size()));
+    ASSERT_TRUE(writeLog(path, buildLogFile({})));
     EXPECT_EQ(kLoadChanged, store.load());
-    EXPECT_EQ(std::vector<int>(3, ROW_GONE), rowStates(store));
+    EXPECT_EQ(std::vector<int>(5, ROW_GONE), rowStates(store));
 }
 
-TEST(Load, ClosedRecordsAreHiddenUnlessAllRecordsAreShown) {
-    for (DWORD all : {0u, 1u}) {
-        SCOPED_TRACE(all);
-        TempDir dir;
-        std::string path = dir.file("KQVTPRT2.LOG");
-        Bytes error = RecordBuilder().kind(3).errorCode(320).jobId(4).time(2026, 7, 1, 9, 0, 0).build();
-        Bytes file = buildLogFile({error});
-        ASSERT_TRUE(writeFileBytes(path, file.data(), file.size()));
+// Every outcome of the verification, with its diagnostic line: a busy file leaves the rows
+// as they were, the others mark them gone, broken data empties the list.
+TEST(Load, FailuresTellTheWindowWhatToDo) {
+    DiagCapture diag;
+    TempDir dir;
+    const std::string path = dir.file("KQVTPRT2.LOG");
+    const Bytes good = buildLogFile({job(1).build(), job(2).build()});
+    Bytes broken = good;
+    const uint32_t tooLong = 4000;
+    std::memcpy(broken.data() + 64 + job(1).build().size(), &tooLong, 4);
+    const std::vector<int> kept(2, ROW_CURRENT), gone(2, ROW_GONE);
+    struct Case {
+        const char* what; std::string path; std::string content; DWORD holdMs; int code; const char* line;
+        std::vector<int> states;
+    } cases[] = {
+        {"quoted name", "\"" + path + "\"", "", 0, kLoadUnchanged, "", kept},
+        {"held for 2.5 s", path, "", 2500, kLoadUnchanged, "", kept},
+        {"held for 4 s", path, "", 4000, kLoadBusy, "Sharing violation timeout is occurred.\r\n", kept},
+        {"missing", dir.file("none.log"), "", 0, kLoadMissing, "", gone},
+        {"no folder", dir.file("no\\x.log"), "", 0, kLoadNoFolder, "File path is not found.\r\n", gone},
+        {"empty", path, "-", 0, kLoadBroken, "File is not Opened.  Errcode=", gone},
+        {"other form", path, "ABCDEFGH", 0, kLoadOtherForm, "File is other form. Signeture=ABCDEFG\r\n", gone},
+        {"no NUL", path, "KQVTLG2X", 0, kLoadOtherForm, "File is other form. Signeture=KQVTLG2\r\n", gone},
+        {"broken record", path, std::string(broken.begin(), broken.end()), 0, kLoadBroken,
+         "Logdata size is broken.\r\n", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(writeLog(path, good));
         PrintLogStore store(path.c_str(), 500);
-        store.setAllRecords(all);
         ASSERT_EQ(kLoadChanged, store.load());
         applyRows(store);
-        ASSERT_EQ(kWriteStored, append(path, RecordBuilder().kind(0).jobId(4).time(2026, 7, 1, 9, 5, 0).build()));
-        EXPECT_EQ(kLoadChanged, store.load());
-        EXPECT_EQ(all ? ROW_CHANGED : ROW_HIDDEN, store.firstNode()->view.rowState);
-        applyRows(store);
-        EXPECT_EQ(kLoadChanged, store.load());
-        EXPECT_EQ(kLoadChanged, store.load());
-    }
-}
-
-// Records with the same identity are matched first to first, so neither looks changed.
-TEST(Load, DuplicateIdentitiesMatchInOrder) {
-    TempDir dir;
-    std::string path = dir.file("KQVTPRT2.LOG");
-    Bytes a = RecordBuilder().jobId(3).document("first.doc").build();
-    Bytes b = RecordBuilder().jobId(3).document("second.doc").build();
-    Bytes file = buildLogFile({a, b});
-    ASSERT_TRUE(writeFileBytes(path, file.data(), file.size()));
-    PrintLogStore store(path.c_str(), 500);
-    ASSERT_EQ(kLoadChanged, store.load());
-    applyRows(store);
-    EXPECT_EQ(kLoadUnchanged, store.load());
-    EXPECT_EQ(std::vector<int>(2, ROW_CURRENT), rowStates(store));
-    EXPECT_STREQ("first.doc", store.firstNode()->view.documentName);
-}
-
-TEST(Load, FailuresTellTheWindowWhatToDo) {
-    TempDir dir;
-    std::string path = dir.file("KQVTPRT2.LOG");
-    Bytes file = buildLogFile({job(1), job(2)});
-    ASSERT_TRUE(writeFileBytes(path, file.data(), file.size()));
-    PrintLogStore store(path.c_str(), 500);
-    ASSERT_EQ(kLoadChanged, store.load());
-    applyRows(store);
-
-    // Busy for longer than the retry: 7, rows untouched.
-    {
+        // "-" stands for an empty file.
+        if (!c.content.empty()) {
+            ASSERT_TRUE(writeFileBytes(path, c.content.data(), c.content == "-" ? 0 : c.content.size()));
+        }
         ChildProcess holder;
         ReadyEvent ready;
-        ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + path + "\" 4000 " + ready.name()));
-        ASSERT_TRUE(ready.wait(10000));
-        EXPECT_EQ(kLoadBusy, store.load());
-        EXPECT_EQ(std::vector<int>(2, ROW_CURRENT), rowStates(store));
+        if (c.holdMs) {
+            ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + path + "\" " + std::to_string(c.holdMs) + " " +
+                                                               ready.name()));
+            ASSERT_TRUE(ready.wait(10000));
+        }
+        diag.clear();
+        store.setLogPath(c.path.c_str());
+        EXPECT_EQ(c.code, store.load());
+        EXPECT_EQ(c.states, rowStates(store));
+        EXPECT_EQ(*c.line == 0, diag.text().empty()) << diag.text();
+        EXPECT_NE(std::string::npos, diag.text().find(c.line)) << diag.text();
         holder.wait(10000);
     }
-    // A record running past the data: 3 and an empty list.
-    Bytes cut = file;
-    uint32_t tooLong = 4000;
-    std::memcpy(cut.data() + 64 + job(1).size(), &tooLong, 4);
-    ASSERT_TRUE(writeFileBytes(path, cut.data(), cut.size()));
-    EXPECT_EQ(kLoadBroken, store.load());
-    EXPECT_EQ(0u, store.count());
-
-    ASSERT_EQ(kLoadChanged, (writeFileBytes(path, file.data(), file.size()), store.load()));
-    applyRows(store);
-    ASSERT_TRUE(::DeleteFileA(path.c_str()));
-    EXPECT_EQ(kLoadMissing, store.load());
-    EXPECT_EQ(std::vector<int>(2, ROW_GONE), rowStates(store));
 }

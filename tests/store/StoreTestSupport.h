@@ -1,8 +1,35 @@
 #pragma once
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "store/PrintLogStore.h"
+#include "tests/support/RecordBuilder.h"
+#include "tests/support/TestEnvironment.h"
+
+using Bytes = std::vector<uint8_t>;
+
+inline const LogFileHeader& headerOf(const Bytes& file) { return *reinterpret_cast<const LogFileHeader*>(file.data()); }
+inline const LogRecord& recordAt(const Bytes& file, size_t at) {
+    return *reinterpret_cast<const LogRecord*>(file.data() + at);
+}
+inline bool writeLog(const std::string& path, const Bytes& file) { return writeFileBytes(path, file.data(), file.size()); }
+
+// Every header rewrite: the three end fields agree with the file, the first record is at
+// 64 and offset 36 is cleared.
+inline void expectHeader(const Bytes& file, uint32_t maxSize, uint32_t previousMaxSize, uint32_t lastRecord) {
+    ASSERT_GE(file.size(), 64u);
+    const LogFileHeader& h = headerOf(file);
+    EXPECT_EQ(file.size(), h.usedSize);
+    EXPECT_EQ(file.size(), h.appendOffset);
+    EXPECT_EQ(file.size(), h.tailOffset);
+    EXPECT_EQ(64u, h.firstRecordOffset);
+    EXPECT_EQ(maxSize, h.maxSize);
+    EXPECT_EQ(previousMaxSize, h.previousMaxSize);
+    EXPECT_EQ(lastRecord, h.lastRecordOffset);
+    EXPECT_EQ(0u, h.reserved36);
+}
 
 // What the list window does after a load: new and changed rows become current, gone
 // rows leave the list.
