@@ -6,263 +6,114 @@
 #include <string>
 #include <vector>
 
-#include "services/RegistryKey.h"
-#include "tests/support/PlatformProbe.h"
-#include "tests/support/RecordBuilder.h"
-#include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
 
-const char kPrtLogKey[] = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
-const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KQVTLGVW.EXE";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillbridge2 PrtLog Viewer";
+const char kPrtLog[] = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
+const char kPending[] = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log";
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KQVTLGVW.EXE";
+const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillbridge2 PrtLog Viewer";
 
-std::string folder(int csidl) {
+std::string folder(int csidl, const char* below) {
     char path[MAX_PATH] = "";
     ::SHGetFolderPathA(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path);
-    return path;
+    return std::string(path) + below;
+}
+const std::string kInstallDir = folder(CSIDL_PROGRAM_FILES, "\\Norvale\\Quillbridge2");
+const std::string kDataDir = folder(CSIDL_COMMON_APPDATA, "\\Norvale\\Quillbridge2");
+const std::string kMenuDir = folder(CSIDL_COMMON_PROGRAMS, "\\Quillbridge2");
+
+// A value as text ("<missing>" when absent): REG_SZ as it is, REG_DWORD in decimal.
+std::string value(const char* key, const char* name) {
+    char data[MAX_PATH] = "";
+    DWORD size = sizeof data, type = 0;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, data, &size))
+        return "<missing>";
+    return type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data;
 }
 
-std::string buildDir() {
-    std::string exe = productExePath();
-    return exe.substr(0, exe.find_last_of('\\') + 1);
-}
-
-std::string installDir() { return folder(CSIDL_PROGRAM_FILES) + "\\Norvale\\Quillbridge2"; }
-std::string dataDir() { return folder(CSIDL_COMMON_APPDATA) + "\\Norvale\\Quillbridge2"; }
-std::string menuDir() { return folder(CSIDL_COMMON_PROGRAMS) + "\\Quillbridge2"; }
-
-bool keyExists(const char* subKey) {
-    RegistryKey key;
-    return key.open(HKEY_LOCAL_MACHINE, subKey, KEY_READ) != 0;
-}
-
-std::string readString(const char* subKey, const char* name) {
-    RegistryKey key;
-    ByteString value;
-    if (!key.open(HKEY_LOCAL_MACHINE, subKey, KEY_READ) || !key.readString(name, value)) return "<missing>";
-    return value.c_str();
-}
-
-DWORD readDword(const char* subKey, const char* name, DWORD missing) {
-    RegistryKey key;
-    DWORD value = 0;
-    if (!key.open(HKEY_LOCAL_MACHINE, subKey, KEY_READ) || !key.readDword(name, value)) return missing;
-    return value;
+void setValue(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
+    EXPECT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
+    ::RegCloseKey(key);
 }
 
 DWORD valueCount(const char* subKey) {
-    RegistryKey key;
+    HKEY key;
     DWORD values = 0;
-    if (!key.open(HKEY_LOCAL_MACHINE, subKey, KEY_READ)) return 0;
-    ::RegQueryInfoKeyA(key.get(), NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ, &key)) return 99;
+    ::RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
+    ::RegCloseKey(key);
     return values;
 }
 
-// Runs a setup program and waits for it and every process it starts: the uninstaller
-// copies itself to the temporary folder and lets the copy do the work.
-bool runToTheEnd(const std::string& exe, const std::string& arguments, DWORD timeoutMs, DWORD* exitCode) {
-    HANDLE job = ::CreateJobObjectA(NULL, NULL);
-    HANDLE port = ::CreateIoCompletionPort(INVALID_HANDLE_VALUE, NULL, 0, 1);
-    if (!job || !port) return false;
-    JOBOBJECT_ASSOCIATE_COMPLETION_PORT link = {};
-    link.CompletionKey = job;
-    link.CompletionPort = port;
-    bool ok = ::SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &link, sizeof link);
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ok = ok && ::CreateProcessA(exe.c_str(), buffer.data(), NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &si, &pi);
-    if (ok) {
-        ok = ::AssignProcessToJobObject(job, pi.hProcess) != 0;
-        ::ResumeThread(pi.hThread);
-        DWORD start = ::GetTickCount();
-        bool allEnded = false;
-        while (ok && !allEnded) {
-            DWORD elapsed = ::GetTickCount() - start;
-            if (elapsed >= timeoutMs) break;
-            DWORD message = 0;
-            ULONG_PTR key = 0;
-            LPOVERLAPPED data = NULL;
-            if (!::GetQueuedCompletionStatus(port, &message, &key, &data, timeoutMs - elapsed)) break;
-            allEnded = message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO;
-        }
-        ::GetExitCodeProcess(pi.hProcess, exitCode);
-        if (!allEnded) ::TerminateJobObject(job, 1);
-        ok = ok && allEnded;
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-    }
-    ::CloseHandle(port);
-    ::CloseHandle(job);
-    return ok;
+// Runs a setup program silently to its end. The uninstaller runs in place ("_?="), so that
+// it does not hand the work to a copy of itself; it then leaves itself behind.
+void runSilently(const std::string& exe, const std::string& arguments = "") {
+    ChildProcess setup;
+    DWORD code = 99;
+    ASSERT_TRUE(setup.start(exe, "/S" + arguments));
+    ASSERT_TRUE(setup.wait(120000, &code)) << exe;
+    EXPECT_EQ(0u, code) << exe;
 }
 
 void removeFolder(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((path + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeFolder(path + "\\" + name);
-            } else {
-                ::DeleteFileA((path + "\\" + name).c_str());
-            }
-        } while (::FindNextFileA(find, &data));
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryA(path.c_str());
+    std::string from = path + '\0';
+    SHFILEOPSTRUCTA op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    ::SHFileOperationA(&op);
 }
 
 // Leaves the prefix as the other suites expect it: nothing installed, no Norvale keys.
-void removeEverything() {
-    removeFolder(installDir());
-    ::RemoveDirectoryA((folder(CSIDL_PROGRAM_FILES) + "\\Norvale").c_str());
-    removeFolder(menuDir());
-    removeFolder(dataDir());
-    ::RemoveDirectoryA((folder(CSIDL_COMMON_APPDATA) + "\\Norvale").c_str());
-    deleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsKey);
-    deleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
-    deleteRegistryTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Norvale");
-}
-
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override {
 #ifdef _WIN64
-        // The installer is a 32-bit program; a 64-bit-only Wine cannot run it.
-        GTEST_SKIP() << "32-bit installer";
+        GTEST_SKIP() << "the installer is a 32-bit program";
 #endif
-        setup_ = buildDir() + "KQVTLGVW-setup.exe";
         ASSERT_TRUE(fileExists(setup_)) << setup_;
-        removeEverything();
+        TearDown();
     }
-    void TearDown() override { removeEverything(); }
-
-    void install() {
-        DWORD code = 99;
-        ASSERT_TRUE(runToTheEnd(setup_, "/S", 120000, &code));
-        ASSERT_EQ(0u, code);
-    }
-    void uninstall() {
-        std::string uninstaller = installDir() + "\\KQVTLGVW-uninstall.exe";
-        ASSERT_TRUE(fileExists(uninstaller));
-        DWORD code = 99;
-        ASSERT_TRUE(runToTheEnd(uninstaller, "/S", 120000, &code));
-        ASSERT_EQ(0u, code);
+    void TearDown() override {
+        for (const std::string& dir : {kInstallDir, kMenuDir, kDataDir}) removeFolder(dir);
+        ::RemoveDirectoryA(folder(CSIDL_PROGRAM_FILES, "\\Norvale").c_str());
+        ::RemoveDirectoryA(folder(CSIDL_COMMON_APPDATA, "\\Norvale").c_str());
+        for (const char* key : {kAppPaths, kUninstall, "SOFTWARE\\Norvale"}) deleteRegistryTree(HKEY_LOCAL_MACHINE, key);
     }
 
-    std::string setup_;
+    const std::string setup_ = productExePath().substr(0, productExePath().rfind('\\') + 1) + "KQVTLGVW-setup.exe";
 };
 
-TEST_F(Installer, InstallsTheViewerItsHelpAndTheRegistryDefaults) {
-    install();
-    std::string exe = installDir() + "\\KQVTLGVW.exe";
+// The installer keeps an administrator's values and removes only what it made itself; the
+// log, the settings file and pending records outlive the uninstallation.
+TEST_F(Installer, InstallsTheViewerAndRemovesOnlyWhatItMade) {
+    const DWORD maxSize = 700;
+    setValue(kPrtLog, "LogMaxSize", REG_DWORD, &maxSize, 4);
+    runSilently(setup_);
+    const std::string exe = kInstallDir + "\\KQVTLGVW.exe";
     EXPECT_EQ(readFileBytes(productExePath()), readFileBytes(exe));
-    EXPECT_EQ(readFileBytes(buildDir() + "KQVTLGVW.CHM"), readFileBytes(installDir() + "\\KQVTLGVW.CHM"));
-
+    EXPECT_TRUE(fileExists(kInstallDir + "\\KQVTLGVW.CHM"));
     // The printing side finds the viewer through App Paths.
-    EXPECT_EQ(exe, readString(kAppPathsKey, NULL));
-    EXPECT_EQ(installDir(), readString(kAppPathsKey, "Path"));
+    EXPECT_EQ(exe + " " + kInstallDir, value(kAppPaths, NULL) + " " + value(kAppPaths, "Path"));
+    EXPECT_EQ("700 1000", value(kPrtLog, "LogMaxSize") + " " + value(kPrtLog, "LogLimitSize"));
+    EXPECT_EQ(0u, valueCount(kPending));
+    EXPECT_TRUE(fileExists(kMenuDir + "\\印刷ログビューア.lnk"));
+    EXPECT_EQ("\"" + kInstallDir + "\\KQVTLGVW-uninstall.exe\"", value(kUninstall, "UninstallString"));
 
-    EXPECT_EQ(500u, readDword(kPrtLogKey, "LogMaxSize", 0));
-    EXPECT_EQ(1000u, readDword(kPrtLogKey, "LogLimitSize", 0));
-    EXPECT_TRUE(keyExists("SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log"));
-    EXPECT_EQ(0u, valueCount("SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log"));
-
-    EXPECT_TRUE(fileExists(menuDir() + "\\印刷ログビューア.lnk"));
-    EXPECT_TRUE(fileExists(dataDir()));
-    EXPECT_EQ("\"" + installDir() + "\\KQVTLGVW-uninstall.exe\"", readString(kUninstallKey, "UninstallString"));
-
-    uninstall();
-    EXPECT_FALSE(fileExists(installDir()));
-    EXPECT_FALSE(fileExists(folder(CSIDL_PROGRAM_FILES) + "\\Norvale"));
-    EXPECT_FALSE(fileExists(menuDir()));
-    EXPECT_FALSE(keyExists(kAppPathsKey));
-    EXPECT_FALSE(keyExists(kUninstallKey));
-    EXPECT_FALSE(keyExists("SOFTWARE\\Norvale"));
-    EXPECT_FALSE(fileExists(dataDir()));
-}
-
-// An administrator's settings, the log, the settings file and pending records outlive
-// both a reinstallation and the uninstallation.
-TEST_F(Installer, KeepsSettingsLogAndPendingRecords) {
-    {
-        RegistryKey key;
-        ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, kPrtLogKey, KEY_ALL_ACCESS));
-        ASSERT_TRUE(key.setDword("LogMaxSize", 700));
-        ASSERT_TRUE(key.setDword("AllView", 1));
-    }
-    install();
-    EXPECT_EQ(700u, readDword(kPrtLogKey, "LogMaxSize", 0));
-    EXPECT_EQ(1000u, readDword(kPrtLogKey, "LogLimitSize", 0));
-
-    {
-        RegistryKey key;
-        ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, kPrtLogKey, KEY_ALL_ACCESS));
-        ASSERT_TRUE(key.setDword("LogLimitSize", 2000));  // the default made, then raised
-        ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log", KEY_ALL_ACCESS));
-        const unsigned char record[4] = {1, 2, 3, 4};
-        ASSERT_TRUE(key.setValue("Job0001", REG_BINARY, record, sizeof record));
-    }
-    const char log[] = "KQVTLG2";
-    ASSERT_TRUE(writeFileBytes(dataDir() + "\\KQVTPRT2.LOG", log, sizeof log));
-    ASSERT_TRUE(writeFileBytes(dataDir() + "\\KQVTLGVW.ini", "[logviewer]\r\n", 13));
-
-    install();  // again, over the first
-    EXPECT_EQ(700u, readDword(kPrtLogKey, "LogMaxSize", 0));
-    EXPECT_EQ(1u, valueCount("SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log"));
-
-    uninstall();
-    EXPECT_FALSE(fileExists(installDir()));
-    EXPECT_FALSE(keyExists(kAppPathsKey));
-    EXPECT_EQ(700u, readDword(kPrtLogKey, "LogMaxSize", 0));
-    EXPECT_EQ(2000u, readDword(kPrtLogKey, "LogLimitSize", 0));
-    EXPECT_EQ(1u, readDword(kPrtLogKey, "AllView", 0));
-    EXPECT_EQ(1u, valueCount("SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log"));
-    EXPECT_TRUE(fileExists(dataDir() + "\\KQVTPRT2.LOG"));
-    EXPECT_TRUE(fileExists(dataDir() + "\\KQVTLGVW.ini"));
+    setValue(kPending, "Job0001", REG_BINARY, "\x01\x02\x03\x04", 4);
+    ASSERT_TRUE(writeFileBytes(kDataDir + "\\KQVTPRT2.LOG", "KQVTLG2", 8));
+    ASSERT_TRUE(writeFileBytes(kDataDir + "\\KQVTLGVW.ini", "[logviewer]\r\n", 13));
+    runSilently(kInstallDir + "\\KQVTLGVW-uninstall.exe", " _?=" + kInstallDir);
+    for (const std::string& gone : {exe, kInstallDir + "\\KQVTLGVW.CHM", kMenuDir}) EXPECT_FALSE(fileExists(gone)) << gone;
+    EXPECT_EQ(99u, valueCount(kAppPaths));
+    EXPECT_EQ(99u, valueCount(kUninstall));
+    EXPECT_EQ("700 <missing>", value(kPrtLog, "LogMaxSize") + " " + value(kPrtLog, "LogLimitSize"));
+    EXPECT_EQ(1u, valueCount(kPending));
+    EXPECT_TRUE(fileExists(kDataDir + "\\KQVTPRT2.LOG") && fileExists(kDataDir + "\\KQVTLGVW.ini"));
 }
 
 }  // namespace
-
-// After installation the App Paths entry is what a failed intake on the older code starts:
-// a stand-in that records its arguments takes the installed viewer's place for the check.
-TEST_F(Installer, FailedIntakeStartsTheInstalledViewerThroughAppPaths) {
-    install();
-    const std::string installed = installDir() + "\\KQVTLGVW.exe";
-    const std::string recording = installed + ".txt";
-    ASSERT_TRUE(::CopyFileA((testBinaryDir() + "kqvt_args_recorder.exe").c_str(), installed.c_str(), FALSE));
-    {
-        TempDir dir;
-        ScopedSettingsFile settings;
-        settings.set("LogName", dir.file("missing\\KQVTPRT2.LOG"));
-        ScopedWineVersion xp("KQVTLGVW.exe", "winxp");
-        ASSERT_TRUE(xp.ok());
-        ScopedMachineKey pending("SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log");
-        std::vector<uint8_t> record = RecordBuilder().build();
-        pending.setBinary("after-install", record.data(), DWORD(record.size()));
-        ChildProcess intake;
-        ASSERT_TRUE(intake.start(productExePath(), "-w after-install"));
-        DWORD code = 1;
-        ASSERT_TRUE(intake.wait(60000, &code));
-        EXPECT_EQ(0u, code);
-        std::string text;
-        for (int i = 0; i < 300 && text.find("arg2=") == std::string::npos; ++i) {
-            std::vector<unsigned char> bytes = readFileBytes(recording);
-            text.assign(bytes.begin(), bytes.end());
-            if (text.find("arg2=") == std::string::npos) ::Sleep(50);
-        }
-        EXPECT_NE(std::string::npos, text.find("arg1=-b\n")) << text;
-        EXPECT_NE(std::string::npos, text.find("arg2=6\n")) << text;
-    }
-    ::DeleteFileA(recording.c_str());
-    uninstall();
-    EXPECT_FALSE(fileExists(installDir()));
-}

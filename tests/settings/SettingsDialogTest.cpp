@@ -2,39 +2,33 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/PrivateMessages.h"
 #include "resources/SettingsDialogIds.h"
-#include "help/ContextHelp.h"
 #include "settings/LogSettings.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsTexts.h"
-#include "store/FileAccessor.h"
 #include "store/LogFormat.h"
 #include "store/PrintLogStore.h"
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/CreateFileHook.h"
+#include "tests/support/DialogScript.h"
 #include "tests/support/RecordBuilder.h"
 #include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WindowTestSupport.h"
 
+ACCESS_MASK everyoneAccess(const std::string& path);
+void setPrtLogValue(const char* name, DWORD type, const std::string& bytes);
+
 namespace {
 
-const char* const kPrtLog = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
-constexpr INT_PTR kTimedOut = -2;
-constexpr DWORD kBoxWaitMs = 15000;
-
-// The real dialog with the group level and the Windows version chosen by the test. Its
-// steps run one by one from posted messages inside its own modal loop; a watchdog ends a
-// dialog that no step closed. The open-file dialog answers from a script.
+// The real dialog with the group level and the Windows version chosen by the test.
 class TestSettingsDialog : public SettingsDialog {
 public:
     TestSettingsDialog(PrintLogStore* store, OsVersionCode version, uint32_t level = GROUP_ADMINISTRATORS)
@@ -42,427 +36,212 @@ public:
         setOsVersionCode(version);
     }
 
-    LRESULT windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == kStep) {
-            if (next_ < steps.size()) {
-                steps[next_++](hwnd);
-                if (next_ < steps.size()) ::PostMessageA(hwnd, kStep, 0, 0);
-            }
-            return TRUE;
-        }
-        if (message == WM_TIMER && wParam == kWatchdog) {
-            ::EndDialog(hwnd, kTimedOut);
-            return TRUE;
-        }
-        if (message == WM_INITDIALOG) activeAtInit = isActive();
-        LRESULT result = SettingsDialog::windowProc(hwnd, message, wParam, lParam);
-        if (message == WM_INITDIALOG) {
-            next_ = 0;
-            ::SetTimer(hwnd, kWatchdog, 30000, nullptr);
-            ::PostMessageA(hwnd, kStep, 0, 0);
-        }
-        return result;
-    }
-
-    std::vector<std::function<void(HWND)>> steps;
-    int activeAtInit = -1;
-    // One entry per open-file dialog: the chosen file (empty: cancelled) and the extended error.
-    struct BrowseAnswer {
-        std::string file;
-        DWORD error;
-    };
-    std::vector<BrowseAnswer> browseAnswers;
-    std::vector<std::string> browsePresets;
-
 protected:
     uint32_t userGroupLevel() const override { return level_; }
 
-    const char* openFileDialog(FileAccessor& file, HWND owner, const char* initialName) override {
-        (void)owner;
-        browsePresets.push_back(initialName ? initialName : "");
-        lastError_ = 0;
-        if (browsePresets.size() > browseAnswers.size()) return nullptr;
-        const BrowseAnswer& answer = browseAnswers[browsePresets.size() - 1];
-        lastError_ = answer.error;
-        if (answer.file.empty()) return nullptr;
-        file.setName(answer.file.c_str(), FILE_SHARE_READ);
-        return file.name();
-    }
-    DWORD openFileDialogError() const override { return lastError_; }
-
 private:
-    static constexpr UINT kStep = WM_APP + 500;
-    static constexpr UINT_PTR kWatchdog = 78;
     uint32_t level_;
-    size_t next_ = 0;
-    DWORD lastError_ = 0;
 };
-
-std::string itemText(HWND dialog, int id) {
-    char text[1024] = "";
-    ::GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-void setItemText(HWND dialog, int id, const std::string& text) { ::SetDlgItemTextA(dialog, id, text.c_str()); }
-
-void click(HWND dialog, int id) {
-    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-// A last step that notes that the dialog is still open and cancels it. A dialog that an
-// earlier step ended never runs it.
-void addCancelStep(TestSettingsDialog& dialog, bool* stillOpen) {
-    dialog.steps.push_back([stillOpen](HWND hwnd) {
-        *stillOpen = true;
-        click(hwnd, IDCANCEL);
-    });
-}
 
 bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
 
-std::string commonAppData() {
-    char path[MAX_PATH] = "";
-    ::SHGetSpecialFolderPathA(NULL, path, CSIDL_COMMON_APPDATA, TRUE);
-    return path;
-}
-
 // A log file of `count` records of 1 KB each.
-std::string writeLog(const std::string& path, int count, uint32_t maxKb = 500) {
+std::string writeLog(const std::string& path, int count) {
     std::vector<std::vector<uint8_t>> records;
-    for (int i = 0; i < count; ++i)
-        records.push_back(RecordBuilder().kind(6).jobId(100 + i).document("doc" + std::to_string(i)).padTo(1024).build());
-    std::vector<uint8_t> file = buildLogFile(records, maxKb);
+    for (int i = 0; i < count; ++i) records.push_back(RecordBuilder().kind(6).jobId(100 + i).padTo(1024).build());
+    const std::vector<uint8_t> file = buildLogFile(records, 500);
     writeFileBytes(path, file.data(), file.size());
     return path;
 }
 
-LogFileHeader readHeader(const std::string& path) {
-    LogFileHeader header;
-    std::memset(&header, 0, sizeof header);
-    std::vector<unsigned char> bytes = readFileBytes(path);
+uint32_t headerMaxSize(const std::string& path) {
+    LogFileHeader header = {};
+    const std::vector<unsigned char> bytes = readFileBytes(path);
     if (bytes.size() >= sizeof header) std::memcpy(&header, bytes.data(), sizeof header);
-    return header;
+    return hasLogSignature(&header, sizeof header) ? header.maxSize : 0;
 }
 
-// Each test starts without the settings file and the PrtLog key and with a fresh folder.
+// Each test starts without the settings file and the PrtLog key, in a fresh folder with a
+// loaded log of three records.
 class SettingsDialogTest : public testing::Test {
 protected:
-    void SetUp() override {
+    SettingsDialogTest() : log_(writeLog(dir_.file("print.log"), 3)), store_(log_.c_str(), 500) {
         initCommonControlsForTests();
-        settingsFile_.reset(new ScopedSettingsFile);
-        prtLog_.reset(new ScopedMachineKey(kPrtLog));
-        dir_.reset(new TempDir);
+        store_.load();
     }
-    void TearDown() override {
-        dir_.reset();
-        prtLog_.reset();
-        settingsFile_.reset();
+    std::string file(const std::string& name) const { return dir_.file(name); }
+
+    // Types the values into the shown dialog and presses OK; a dialog still up after that is
+    // cancelled, so IDCANCEL says that OK kept it open.
+    INT_PTR typeAndOk(TestSettingsDialog& dialog, const char* size, const std::string* name) {
+        return showScripted(dialog, owner_.hwnd(),
+                            {[&](HWND hwnd) {
+                                 if (size) ::SetDlgItemTextA(hwnd, IDC_SIZE_EDIT, size);
+                                 const int edit = dialog.templateId() == IDD_SETTINGS_FILE ? IDC_FILE_EDIT : IDC_PATH_EDIT;
+                                 if (name) ::SetDlgItemTextA(hwnd, edit, name->c_str());
+                                 clickButton(hwnd, IDOK);
+                             },
+                             [](HWND hwnd) { clickButton(hwnd, IDCANCEL); }});
     }
 
-    std::string file(const std::string& name) const { return dir_->file(name); }
-
-    std::unique_ptr<ScopedSettingsFile> settingsFile_;
-    std::unique_ptr<ScopedMachineKey> prtLog_;
-    std::unique_ptr<TempDir> dir_;
+    ScopedSettingsFile settings_;
+    ScopedMachineKey prtLog_{"SOFTWARE\\Norvale\\Quillbridge2\\PrtLog"};
+    TempDir dir_;
+    std::string log_;
+    PrintLogStore store_;
     HostWindow owner_;
 };
 
-TEST_F(SettingsDialogTest, TheVersionChoosesTheTemplate) {
-    PrintLogStore store(file("a.log").c_str(), 500);
-    const struct {
-        OsVersionCode version;
-        UINT expected;
-    } cases[] = {
-        {OSVER_UNKNOWN, IDD_SETTINGS_PATH},
-        {OSVER_XP, IDD_SETTINGS_PATH},
-        {OSVER_2003, IDD_SETTINGS_PATH},
-        {OSVER_VISTA, IDD_SETTINGS_FILE},
-    };
-    for (const auto& c : cases) {
-        TestSettingsDialog dialog(&store, c.version);
-        bool hasPath = false;
-        bool hasFile = false;
-        dialog.steps.push_back([&](HWND hwnd) {
-            hasPath = ::GetDlgItem(hwnd, IDC_PATH_EDIT) != NULL;
-            hasFile = ::GetDlgItem(hwnd, IDC_FILE_EDIT) != NULL;
-            click(hwnd, IDCANCEL);
-        });
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-        EXPECT_EQ(c.expected, dialog.templateId());
-        EXPECT_EQ(c.expected == IDD_SETTINGS_PATH, hasPath);
-        EXPECT_EQ(c.expected == IDD_SETTINGS_FILE, hasFile);
-    }
-}
-
-TEST_F(SettingsDialogTest, OpeningAndClosingAreAnnouncedToTheOwner) {
-    PrintLogStore store(file("a.log").c_str(), 500);
-    for (OsVersionCode version : {OSVER_XP, OSVER_VISTA}) {
-        owner_.clearLog();
-        TestSettingsDialog dialog(&store, version);
-        HWND shown = NULL;
-        int activeInside = -1;
-        INT_PTR nested = 0;
-        dialog.steps.push_back([&](HWND hwnd) {
-            shown = hwnd;
-            activeInside = dialog.isActive();
-            // A second show while this one is up opens nothing and changes nothing.
-            nested = dialog.show(NULL);
-            click(hwnd, IDCANCEL);
-        });
-        EXPECT_EQ(0, dialog.isActive());
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-        pumpMessages();
-        EXPECT_EQ(0, dialog.activeAtInit);
-        EXPECT_EQ(1, activeInside);
-        EXPECT_EQ(-1, nested);
-        EXPECT_EQ(0, dialog.isActive());
-        const LPARAM templateId = version == OSVER_VISTA ? IDD_SETTINGS_FILE : IDD_SETTINGS_PATH;
-        std::vector<LoggedMessage> opened = owner_.received(kDialogOpenedMessage);
-        std::vector<LoggedMessage> closed = owner_.received(kDialogClosedMessage);
-        ASSERT_EQ(1u, opened.size());
-        ASSERT_EQ(1u, closed.size());
-        EXPECT_EQ(reinterpret_cast<WPARAM>(shown), opened[0].wParam);
-        EXPECT_EQ(templateId, opened[0].lParam);
-        EXPECT_EQ(reinterpret_cast<WPARAM>(shown), closed[0].wParam);
-        EXPECT_EQ(templateId, closed[0].lParam);
-    }
-}
-
-// The size limit comes from "LogLimitSize"; the size shown never exceeds it.
-TEST_F(SettingsDialogTest, SizeLimitAndShownSize) {
-    const struct {
-        bool limitSet;
-        DWORD limit;
-        DWORD storeKb;
-        uint32_t expectedLimit;
-        const char* shown;
-    } cases[] = {
-        {false, 0, 2000, 1000, "1000"},
-        {false, 0, 700, 1000, "700"},
-        {true, 300, 2000, 300, "300"},
-        {true, 5000, 2000, 5000, "2000"},
-        // Beyond the spin control's 16-bit range, and below the smallest size.
-        {true, 70000, 40000, 32767, "32767"},
-        {true, 3, 2000, 1000, "1000"},
-    };
-    for (const auto& c : cases) {
-        if (c.limitSet)
-            prtLog_->setDword("LogLimitSize", c.limit);
-        else
-            prtLog_->remove("LogLimitSize");
-        PrintLogStore store(file("a.log").c_str(), c.storeKb);
-        TestSettingsDialog dialog(&store, OSVER_XP);
-        std::string shown;
-        LRESULT range = 0;
-        dialog.steps.push_back([&](HWND hwnd) {
-            shown = itemText(hwnd, IDC_SIZE_EDIT);
-            range = ::SendDlgItemMessageA(hwnd, IDC_SIZE_SPIN, UDM_GETRANGE, 0, 0);
-            click(hwnd, IDCANCEL);
-        });
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-        EXPECT_EQ(c.expectedLimit, dialog.sizeLimit()) << c.limit;
-        EXPECT_EQ(c.shown, shown) << c.limit;
-        EXPECT_EQ(5, HIWORD(range)) << c.limit;
-        EXPECT_EQ(c.expectedLimit, LOWORD(range)) << c.limit;
-        EXPECT_EQ(c.storeKb, store.maxKb());
-    }
-}
-
-TEST_F(SettingsDialogTest, SizeOutsideTheRangeKeepsTheDialogOpen) {
-    const struct {
-        bool limitSet;
-        DWORD limit;
-        const char* typed;
-        const char* message;
-    } cases[] = {
-        {false, 0, "3", "5 ～ 1000の範囲を指定してください。"},
-        {false, 0, "1001", "5 ～ 1000の範囲を指定してください。"},
-        {false, 0, "", "5 ～ 1000の範囲を指定してください。"},
-        {true, 300, "301", "5 ～ 300の範囲を指定してください。"},
-    };
-    for (const auto& c : cases) {
-        if (c.limitSet)
-            prtLog_->setDword("LogLimitSize", c.limit);
-        else
-            prtLog_->remove("LogLimitSize");
-        const std::string log = writeLog(file("a.log"), 2);
-        PrintLogStore store(log.c_str(), 500);
-        TestSettingsDialog dialog(&store, OSVER_XP);
-        BoxAnswerer boxes(kSizeCaption, IDOK);
-        bool stillOpen = false;
-        HWND focus = NULL;
-        HWND sizeEdit = NULL;
-        DWORD selStart = 1;
-        DWORD selEnd = 0;
-        dialog.steps.push_back([&](HWND hwnd) {
-            setItemText(hwnd, IDC_SIZE_EDIT, c.typed);
-            click(hwnd, IDOK);
-            focus = ::GetFocus();
-            sizeEdit = ::GetDlgItem(hwnd, IDC_SIZE_EDIT);
-            ::SendMessageA(sizeEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart), reinterpret_cast<LPARAM>(&selEnd));
-        });
-        addCancelStep(dialog, &stillOpen);
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-        ASSERT_TRUE(boxes.wait(kBoxWaitMs)) << c.typed;
-        ASSERT_EQ(1u, boxes.texts().size());
-        EXPECT_EQ(c.message, boxes.texts()[0]);
-        EXPECT_TRUE(stillOpen);
-        EXPECT_EQ(sizeEdit, focus);
-        EXPECT_EQ(0u, selStart);
-        EXPECT_EQ(std::strlen(c.typed), selEnd);
-        EXPECT_EQ(500u, store.maxKb());
-        EXPECT_EQ("", settingsFile_->get("LogSize"));
-    }
-}
-
-// Users outside the Administrators and Power Users groups may only look, except in a
-// viewer that runs in write-error mode.
-TEST_F(SettingsDialogTest, GroupLevelAndModeDecideWhatCanBeChanged) {
-    PrintLogStore store(file("a.log").c_str(), 500);
+// Template 117 below Windows 6.x, 119 on it, both announced to the owner; users outside the
+// Administrators and Power Users groups may only look, except in write-error mode.
+TEST_F(SettingsDialogTest, TheVersionChoosesTheTemplateAndTheGroupWhatMayBeChanged) {
+    for (OsVersionCode version : {OSVER_UNKNOWN, OSVER_XP, OSVER_2003})
+        EXPECT_EQ(static_cast<UINT>(IDD_SETTINGS_PATH), TestSettingsDialog(&store_, version).templateId());
     const struct {
         uint32_t level;
         int mode;
         bool editable;
-    } cases[] = {
-        {GROUP_ADMINISTRATORS, kModeView, true},
-        {GROUP_POWER_USERS, kModeView, true},
-        {GROUP_USERS, kModeView, false},
-        {GROUP_NONE, kModeView, false},
-        {GROUP_USERS, kModeWriteError, true},
-        {GROUP_NONE, kModeWriteError, true},
-        {GROUP_USERS, kModeIntake, false},
-    };
-    const int guardedPath[] = {IDC_SIZE_EDIT, IDC_SIZE_SPIN, IDC_PATH_EDIT, IDC_BROWSE, IDC_DEFAULTS_PATH, IDOK};
-    const int guardedFile[] = {IDC_SIZE_EDIT, IDC_SIZE_SPIN, IDC_FILE_EDIT, IDC_DEFAULTS_FILE, IDOK};
-    const int alwaysPath[] = {IDCANCEL, IDC_SIZE_LABEL, IDC_NAME_LABEL, IDC_SIZE_UNIT};
-    const int alwaysFile[] = {IDCANCEL, IDC_SIZE_LABEL, IDC_FOLDER_LABEL, IDC_FOLDER_EDIT, IDC_FILE_LABEL};
+    } cases[] = {{GROUP_ADMINISTRATORS, kModeView, true}, {GROUP_POWER_USERS, kModeView, true},
+                 {GROUP_USERS, kModeView, false},         {GROUP_NONE, kModeView, false},
+                 {GROUP_USERS, kModeWriteError, true},    {GROUP_USERS, kModeIntake, false}};
     for (const auto& c : cases) {
-        for (OsVersionCode version : {OSVER_XP, OSVER_VISTA}) {
-            TestSettingsDialog dialog(&store, version, c.level);
+        for (UINT templateId : {IDD_SETTINGS_PATH, IDD_SETTINGS_FILE}) {
+            const bool vista = templateId == IDD_SETTINGS_FILE;
+            TestSettingsDialog dialog(&store_, vista ? OSVER_VISTA : OSVER_XP, c.level);
             dialog.setStartMode(c.mode);
-            std::vector<int> guardedStates;
-            std::vector<int> alwaysStates;
-            std::string sizeShown;
-            dialog.steps.push_back([&](HWND hwnd) {
-                if (version == OSVER_VISTA) {
-                    for (int id : guardedFile) guardedStates.push_back(enabled(hwnd, id));
-                    for (int id : alwaysFile) alwaysStates.push_back(enabled(hwnd, id));
-                } else {
-                    for (int id : guardedPath) guardedStates.push_back(enabled(hwnd, id));
-                    for (int id : alwaysPath) alwaysStates.push_back(enabled(hwnd, id));
-                }
-                sizeShown = itemText(hwnd, IDC_SIZE_EDIT);
-                click(hwnd, IDCANCEL);
-            });
-            EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-            for (int state : guardedStates) EXPECT_EQ(c.editable, state != 0) << c.level << " " << c.mode;
-            for (int state : alwaysStates) EXPECT_TRUE(state);
-            // The values are shown either way.
-            EXPECT_EQ("500", sizeShown);
+            owner_.clearLog();
+            HWND shown = NULL;
+            EXPECT_EQ(IDCANCEL, showScripted(dialog, owner_.hwnd(), {[&](HWND hwnd) {
+                          shown = hwnd;
+                          EXPECT_EQ(-1, dialog.show(NULL));  // one at a time
+                          const int name = vista ? IDC_FILE_EDIT : IDC_PATH_EDIT;
+                          for (int id : {IDC_SIZE_EDIT, IDC_SIZE_SPIN, name, vista ? IDC_DEFAULTS_FILE : IDC_BROWSE,
+                                         IDC_DEFAULTS_PATH, IDOK})
+                              EXPECT_EQ(c.editable && ::GetDlgItem(hwnd, id), enabled(hwnd, id)) << c.level << id;
+                          EXPECT_TRUE(enabled(hwnd, IDCANCEL) && enabled(hwnd, vista ? IDC_FOLDER_EDIT : IDC_NAME_LABEL));
+                          EXPECT_EQ("500", dialogItemText(hwnd, IDC_SIZE_EDIT));
+                          clickButton(hwnd, IDCANCEL);
+                      }}));
+            pumpMessages();
+            EXPECT_EQ(0, dialog.isActive());
+            for (UINT message : {kDialogOpenedMessage, kDialogClosedMessage}) {
+                const std::vector<LoggedMessage> got = owner_.received(message);
+                ASSERT_EQ(1u, got.size());
+                EXPECT_EQ(reinterpret_cast<WPARAM>(shown), got[0].wParam);
+                EXPECT_EQ(static_cast<LPARAM>(templateId), got[0].lParam);
+            }
         }
     }
 }
 
-TEST_F(SettingsDialogTest, FixedFolderLayoutShowsFolderAndFileName) {
-    const std::string path = "C:\\somewhere\\" "表" "log.dat";
-    PrintLogStore store(path.c_str(), 500);
-    TestSettingsDialog dialog(&store, OSVER_VISTA);
-    std::string folder;
-    std::string name;
-    dialog.steps.push_back([&](HWND hwnd) {
-        folder = itemText(hwnd, IDC_FOLDER_EDIT);
-        name = itemText(hwnd, IDC_FILE_EDIT);
-        click(hwnd, IDCANCEL);
-    });
-    EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-    EXPECT_EQ(commonAppData() + "\\Norvale\\Quillbridge2\\", folder);
-    EXPECT_EQ("表" "log.dat", name);
+// "LogLimitSize", a REG_DWORD from 5 on, bounds the spin range (16-bit at most) and the size
+// shown; a typed size outside the range keeps the dialog open, one at either edge is saved.
+TEST_F(SettingsDialogTest, TheSizeLimitBoundsTheRangeAtBothEdges) {
+    const struct {
+        DWORD type;
+        DWORD limit;  // 0: no value
+        DWORD storeKb;
+        uint32_t range;
+        const char* typed;
+        bool accepted;
+    } cases[] = {
+        {REG_DWORD, 0, 2000, 1000, "1000", true},  {REG_DWORD, 0, 500, 1000, "1001", false},
+        {REG_DWORD, 0, 500, 1000, "5", true},      {REG_DWORD, 0, 500, 1000, "4", false},
+        {REG_DWORD, 0, 500, 1000, "", false},      {REG_DWORD, 4, 500, 1000, "1000", true},
+        {REG_DWORD, 5, 500, 5, "6", false},        {REG_DWORD, 32767, 40000, 32767, "32767", true},
+        {REG_DWORD, 32768, 40000, 32767, "32768", false},
+        {REG_BINARY, 300, 500, 1000, "1000", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.limit) + " " + c.typed);
+        settings_.remove();
+        prtLog_.remove("LogLimitSize");
+        if (c.limit) setPrtLogValue("LogLimitSize", c.type, std::string(reinterpret_cast<const char*>(&c.limit), 4));
+        store_.setMaxKb(c.storeKb);
+        TestSettingsDialog dialog(&store_, OSVER_XP);
+        BoxAnswerer boxes(kSizeCaption, IDOK);
+        DWORD selection = 0;
+        const INT_PTR result = showScripted(dialog, owner_.hwnd(), {[&](HWND hwnd) {
+            EXPECT_EQ(MAKELONG(c.range, 5), ::SendDlgItemMessageA(hwnd, IDC_SIZE_SPIN, UDM_GETRANGE, 0, 0));
+            EXPECT_EQ(std::to_string(std::min<DWORD>(c.storeKb, c.range)), dialogItemText(hwnd, IDC_SIZE_EDIT));
+            ::SetDlgItemTextA(hwnd, IDC_SIZE_EDIT, c.typed);
+            clickButton(hwnd, IDOK);
+            EXPECT_TRUE(c.accepted || ::GetDlgItem(hwnd, IDC_SIZE_EDIT) == ::GetFocus());
+            selection = static_cast<DWORD>(::SendDlgItemMessageA(hwnd, IDC_SIZE_EDIT, EM_GETSEL, 0, 0));
+        }, [&](HWND hwnd) { clickButton(hwnd, IDCANCEL); }});
+        EXPECT_EQ(c.accepted ? IDOK : IDCANCEL, result);
+        EXPECT_EQ(c.accepted ? c.typed : "", settings_.get("LogSize"));
+        if (c.accepted) continue;
+        ASSERT_TRUE(boxes.wait(15000));
+        EXPECT_EQ("5 ～ " + std::to_string(c.range) + "の範囲を指定してください。", boxes.texts()[0]);
+        EXPECT_EQ(static_cast<DWORD>(MAKELONG(0, std::strlen(c.typed))), selection);
+    }
 }
 
-TEST_F(SettingsDialogTest, LowerMaximumShrinksTheFileAndEmptiesTheList) {
-    const std::string log = writeLog(file("print.log"), 20);
-    ASSERT_GT(fileSize(log), 20u * 1024);
-    PrintLogStore store(log.c_str(), 500);
+// OK applies the values under the lock and saves all three keys even when the size stays.
+// Only a lower maximum shrinks the log; a new name empties the list, and a missing file is
+// made with a fresh header first, opened to everyone only on Windows 6.x as every log the
+// program makes. A file that another process holds open is taken as it is.
+TEST_F(SettingsDialogTest, OkAppliesTheValuesShrinksOnlyALowerMaximumAndCreatesMissingLogs) {
+    writeLog(log_, 20);
+    const std::vector<unsigned char> before = readFileBytes(log_);
+    std::string upper = log_;
+    for (char& ch : upper) ch = static_cast<char>(::toupper(static_cast<unsigned char>(ch)));
+    const std::string held = writeLog(file("held.log"), 2);
+    const std::string fixed = ScopedSettingsFile::path().substr(0, ScopedSettingsFile::path().rfind('\\')) + "\\表.log";
+    ::DeleteFileA(fixed.c_str());
+    ReadyEvent ready;
+    ChildProcess holder;
+    ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + held + "\" 60000 " + ready.name()));
+    ASSERT_TRUE(ready.wait(10000));
+    const struct {
+        DWORD storeKb;
+        const char* size;
+        std::string typed;  // empty: the name as shown
+        std::string path;
+        size_t rows;  // left in the list
+        bool created;
+    } cases[] = {
+        {500, "800", "", log_, 20, false},
+        {10, "10", "", log_, 20, false},  // the same maximum, though the file is larger
+        {500, "500", upper, upper, 20, false},  // the same file in other letters: no change
+        {500, "10", "", log_, 0, false},
+        {500, "200", held, held, 0, false},
+        {500, "200", file("") + "/fresh.log ", file("fresh.log"), 0, true},  // stored normalised
+        {500, "200", "表.log", fixed, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " " + c.size);
+        PrintLogStore store(log_.c_str(), c.storeKb);
+        ASSERT_EQ(kLoadChanged, store.load());
+        settings_.set("ErrorType", "7");
+        TestSettingsDialog dialog(&store, c.path == fixed ? OSVER_VISTA : OSVER_XP);
+        EXPECT_EQ(IDOK, typeAndOk(dialog, c.size, c.typed.empty() ? nullptr : &c.typed));
+        EXPECT_EQ(static_cast<DWORD>(std::atoi(c.size)), store.maxKb());
+        EXPECT_EQ(c.rows, store.count());
+        EXPECT_EQ(c.rows != 0, before == readFileBytes(log_));
+        EXPECT_EQ(c.path, store.logPath());
+        EXPECT_EQ(std::string(c.size) + " " + c.path + " 0",
+                  settings_.get("LogSize") + " " + settings_.get("LogName") + " " + settings_.get("ErrorType"));
+        if (!c.created) continue;
+        EXPECT_EQ(64u, fileSize(c.path));
+        EXPECT_EQ(200u * 1024, headerMaxSize(c.path));
+        EXPECT_EQ(c.path == fixed, (everyoneAccess(c.path) & FILE_GENERIC_WRITE) == FILE_GENERIC_WRITE);
+    }
+    EXPECT_EQ(10u * 1024, headerMaxSize(log_));
+    holder.kill();
+    ::DeleteFileA(fixed.c_str());
+    // A log deleted since the load is made again, and the list emptied.
+    PrintLogStore store(log_.c_str(), 500);
     ASSERT_EQ(kLoadChanged, store.load());
-    ASSERT_EQ(20u, store.count());
+    ASSERT_TRUE(::DeleteFileA(log_.c_str()));
     TestSettingsDialog dialog(&store, OSVER_XP);
-    dialog.steps.push_back([&](HWND hwnd) {
-        setItemText(hwnd, IDC_SIZE_EDIT, "10");
-        click(hwnd, IDOK);
-    });
-    EXPECT_EQ(IDOK, dialog.show(owner_.hwnd()));
-    EXPECT_EQ(10u, store.maxKb());
+    EXPECT_EQ(IDOK, typeAndOk(dialog, nullptr, nullptr));
+    EXPECT_EQ(64u, fileSize(log_));
     EXPECT_EQ(0u, store.count());
-    EXPECT_LE(fileSize(log), 10u * 1024);
-    EXPECT_GT(fileSize(log), 64u);
-    EXPECT_EQ(10u * 1024, readHeader(log).maxSize);
-    EXPECT_EQ("10", settingsFile_->get("LogSize"));
-    EXPECT_EQ(log, settingsFile_->get("LogName"));
-    EXPECT_EQ("0", settingsFile_->get("ErrorType"));
-}
-
-TEST_F(SettingsDialogTest, HigherMaximumChangesOnlyTheSettings) {
-    const std::string log = writeLog(file("print.log"), 20);
-    const std::vector<unsigned char> before = readFileBytes(log);
-    PrintLogStore store(log.c_str(), 500);
-    ASSERT_EQ(kLoadChanged, store.load());
-    TestSettingsDialog dialog(&store, OSVER_XP);
-    dialog.steps.push_back([&](HWND hwnd) {
-        setItemText(hwnd, IDC_SIZE_EDIT, "800");
-        click(hwnd, IDOK);
-    });
-    EXPECT_EQ(IDOK, dialog.show(owner_.hwnd()));
-    EXPECT_EQ(800u, store.maxKb());
-    EXPECT_EQ(20u, store.count());
-    EXPECT_EQ(before, readFileBytes(log));
-    EXPECT_EQ("800", settingsFile_->get("LogSize"));
-}
-
-TEST_F(SettingsDialogTest, MissingFileAtANewPathIsCreatedAndTheListEmptied) {
-    const std::string old = writeLog(file("old.log"), 3);
-    PrintLogStore store(old.c_str(), 500);
-    ASSERT_EQ(kLoadChanged, store.load());
-    ASSERT_EQ(3u, store.count());
-    const std::string fresh = file("fresh.log");
-    TestSettingsDialog dialog(&store, OSVER_XP);
-    dialog.steps.push_back([&](HWND hwnd) {
-        setItemText(hwnd, IDC_SIZE_EDIT, "200");
-        // Typed with a slash and a trailing space: stored normalised.
-        std::string typed = fresh;
-        typed[typed.rfind('\\')] = '/';
-        setItemText(hwnd, IDC_PATH_EDIT, typed + " ");
-        click(hwnd, IDOK);
-    });
-    EXPECT_EQ(IDOK, dialog.show(owner_.hwnd()));
-    ASSERT_TRUE(fileExists(fresh));
-    EXPECT_EQ(64u, fileSize(fresh));
-    const LogFileHeader header = readHeader(fresh);
-    EXPECT_TRUE(hasLogSignature(&header, sizeof header));
-    EXPECT_EQ(200u * 1024, header.maxSize);
-    EXPECT_STREQ(fresh.c_str(), store.logPath());
-    EXPECT_EQ(200u, store.maxKb());
-    EXPECT_EQ(0u, store.count());
-    EXPECT_EQ(fresh, settingsFile_->get("LogName"));
-    // The old log is not touched.
-    EXPECT_GT(fileSize(old), 3u * 1024);
-}
-
-TEST_F(SettingsDialogTest, LogDeletedSinceTheLoadIsMadeAgainAndTheListEmptied) {
-    const std::string log = writeLog(file("print.log"), 3);
-    PrintLogStore store(log.c_str(), 500);
-    ASSERT_EQ(kLoadChanged, store.load());
-    ASSERT_TRUE(::DeleteFileA(log.c_str()));
-    TestSettingsDialog dialog(&store, OSVER_XP);
-    dialog.steps.push_back([&](HWND hwnd) { click(hwnd, IDOK); });
-    EXPECT_EQ(IDOK, dialog.show(owner_.hwnd()));
-    EXPECT_EQ(64u, fileSize(log));
-    EXPECT_EQ(0u, store.count());
-    EXPECT_STREQ(log.c_str(), store.logPath());
 }
 
 TEST_F(SettingsDialogTest, RefusedNamesKeepEverything) {
-    const std::string log = writeLog(file("print.log"), 3);
     const std::string foreign = file("foreign.txt");
     writeFileBytes(foreign, "hello, world", 12);
     const std::string empty = file("empty.log");
@@ -470,349 +249,63 @@ TEST_F(SettingsDialogTest, RefusedNamesKeepEverything) {
     // Missing at the check, made by another process just before the create.
     const std::string made = file("made.log");
     CreateFileHook hook(made, [&] { writeFileBytes(made, "hello, world", 12); });
+    const std::string fixedFolder = ScopedSettingsFile::path().substr(0, ScopedSettingsFile::path().rfind('\\') + 1);
     const struct {
+        OsVersionCode version;
         std::string typed;
         const char* message;
     } cases[] = {
-        {file("missing\\print.log"), kNameFolderMissing},
-        {foreign, kNameNotPrintLog},
-        {empty, kNameNotPrintLog},
-        {made, kNameNotPrintLog},
-        {"print.log", kNameInvalid},
-        {"C:print.log", kNameInvalid},
-        {file(".hidden"), kNameInvalid},
-        {"C:\\" + std::string(248, 'x'), kNameMalformed},
+        {OSVER_XP, file("missing\\print.log"), kNameFolderMissing},
+        {OSVER_XP, foreign, kNameNotPrintLog},
+        {OSVER_XP, empty, kNameNotPrintLog},
+        {OSVER_XP, made, kNameNotPrintLog},
+        {OSVER_XP, "print.log", kNameInvalid},
+        {OSVER_XP, "C:\\" + std::string(248, 'x'), kNameMalformed},
+        {OSVER_VISTA, "sub\\print.log", kNameInvalid},
+        {OSVER_VISTA, "", kNameInvalid},
+        {OSVER_VISTA, std::string(251 - fixedFolder.size(), 'f'), kNameInvalid},
     };
     for (const auto& c : cases) {
-        PrintLogStore store(log.c_str(), 500);
-        ASSERT_EQ(kLoadChanged, store.load());
-        TestSettingsDialog dialog(&store, OSVER_XP);
+        SCOPED_TRACE(c.typed);
+        TestSettingsDialog dialog(&store_, c.version);
         BoxAnswerer boxes(kNameCaption, IDOK);
-        bool stillOpen = false;
-        dialog.steps.push_back([&](HWND hwnd) {
-            setItemText(hwnd, IDC_PATH_EDIT, c.typed);
-            click(hwnd, IDOK);
-        });
-        addCancelStep(dialog, &stillOpen);
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd())) << c.typed;
-        ASSERT_TRUE(boxes.wait(kBoxWaitMs)) << c.typed;
-        EXPECT_EQ(c.message, boxes.texts()[0]) << c.typed;
-        EXPECT_TRUE(stillOpen);
-        EXPECT_STREQ(log.c_str(), store.logPath());
-        EXPECT_EQ(3u, store.count());
-        EXPECT_EQ("", settingsFile_->get("LogName"));
+        EXPECT_EQ(IDCANCEL, typeAndOk(dialog, nullptr, &c.typed));
+        ASSERT_TRUE(boxes.wait(15000));
+        EXPECT_EQ(c.message, boxes.texts()[0]);
+        EXPECT_EQ(log_, store_.logPath());
+        EXPECT_EQ(3u, store_.count());
+        EXPECT_EQ("", settings_.get("LogName"));
     }
     EXPECT_FALSE(fileExists(file("missing\\print.log")));
 }
 
-TEST_F(SettingsDialogTest, FileHeldByAnotherProcessIsAccepted) {
-    const std::string log = writeLog(file("print.log"), 3);
-    const std::string held = writeLog(file("held.log"), 2);
-    ReadyEvent ready;
-    ChildProcess holder;
-    ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + held + "\" 20000 " + ready.name()));
-    ASSERT_TRUE(ready.wait(10000));
-    PrintLogStore store(log.c_str(), 500);
-    ASSERT_EQ(kLoadChanged, store.load());
-    TestSettingsDialog dialog(&store, OSVER_XP);
-    dialog.steps.push_back([&](HWND hwnd) {
-        setItemText(hwnd, IDC_PATH_EDIT, held);
-        click(hwnd, IDOK);
-    });
-    EXPECT_EQ(IDOK, dialog.show(owner_.hwnd()));
-    holder.kill();
-    EXPECT_STREQ(held.c_str(), store.logPath());
-    EXPECT_EQ(0u, store.count());
-    EXPECT_EQ(held, settingsFile_->get("LogName"));
-}
-
-TEST_F(SettingsDialogTest, SamePathInAnotherCaseIsNoChange) {
-    const std::string log = writeLog(file("print.log"), 3);
-    PrintLogStore store(log.c_str(), 500);
-    ASSERT_EQ(kLoadChanged, store.load());
-    std::string upper = log;
-    for (char& ch : upper) ch = static_cast<char>(::toupper(static_cast<unsigned char>(ch)));
-    ASSERT_NE(log, upper);
-    TestSettingsDialog dialog(&store, OSVER_XP);
-    dialog.steps.push_back([&](HWND hwnd) {
-        setItemText(hwnd, IDC_PATH_EDIT, upper);
-        click(hwnd, IDOK);
-    });
-    EXPECT_EQ(IDOK, dialog.show(owner_.hwnd()));
-    EXPECT_EQ(3u, store.count());
-    EXPECT_STREQ(upper.c_str(), store.logPath());
-}
-
-TEST_F(SettingsDialogTest, FixedFolderFileNames) {
-    const std::string folder = commonAppData() + "\\Norvale\\Quillbridge2\\";
-    const std::string log = writeLog(file("print.log"), 3);
-    const std::string created = folder + "表" "test.log";
-    ::DeleteFileA(created.c_str());
-    const struct {
-        std::string typed;
-        const char* message;  // null: accepted
-    } cases[] = {
-        {"sub\\print.log", kNameInvalid},
-        {"sub/print.log", kNameInvalid},
-        {"", kNameInvalid},
-        {std::string(251 - folder.size(), 'f'), kNameInvalid},
-        {"表" "test.log", nullptr},
-    };
-    for (const auto& c : cases) {
-        PrintLogStore store(log.c_str(), 500);
-        TestSettingsDialog dialog(&store, OSVER_VISTA);
-        BoxAnswerer boxes(kNameCaption, IDOK);
-        dialog.steps.push_back([&](HWND hwnd) {
-            setItemText(hwnd, IDC_FILE_EDIT, c.typed);
-            click(hwnd, IDOK);
-        });
-        bool stillOpen = false;
-        addCancelStep(dialog, &stillOpen);
-        const INT_PTR result = dialog.show(owner_.hwnd());
-        if (c.message) {
-            EXPECT_EQ(IDCANCEL, result) << c.typed;
-            EXPECT_TRUE(stillOpen);
-            ASSERT_TRUE(boxes.wait(kBoxWaitMs)) << c.typed;
-            EXPECT_EQ(c.message, boxes.texts()[0]) << c.typed;
-            EXPECT_STREQ(log.c_str(), store.logPath());
-        } else {
-            EXPECT_EQ(IDOK, result);
-            EXPECT_FALSE(stillOpen);
-            EXPECT_EQ(0, boxes.answered());
-            EXPECT_STREQ(created.c_str(), store.logPath());
-            EXPECT_EQ(64u, fileSize(created));
-        }
-    }
-    ::DeleteFileA(created.c_str());
-}
-
-// The intake keeps writing the log that the settings file names; the viewer's store and its
-// list stay with that log as well, even though the new file was already made.
-TEST_F(SettingsDialogTest, FailedSaveKeepsTheViewerOnTheSavedSettings) {
-    const std::string log = writeLog(file("print.log"), 3);
-    const std::string other = file("other.log");
-    // A folder where the settings file should be: nothing can be written there.
-    const std::string ini = ScopedSettingsFile::path();
-    ASSERT_TRUE(::CreateDirectoryA(ini.c_str(), NULL));
-    PrintLogStore store(log.c_str(), 500);
-    ASSERT_EQ(kLoadChanged, store.load());
-    TestSettingsDialog dialog(&store, OSVER_XP);
-    BoxAnswerer boxes(kSettingsErrorCaption, IDOK);
-    bool stillOpen = false;
-    dialog.steps.push_back([&](HWND hwnd) {
-        setItemText(hwnd, IDC_SIZE_EDIT, "100");
-        setItemText(hwnd, IDC_PATH_EDIT, other);
-        click(hwnd, IDOK);
-    });
-    addCancelStep(dialog, &stillOpen);
-    EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-    ::RemoveDirectoryA(ini.c_str());
-    ASSERT_TRUE(boxes.wait(kBoxWaitMs));
-    EXPECT_EQ(kApplySaveFailed, boxes.texts()[0]);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(static_cast<DWORD>(kErrorSettingsFile), store.errorKind());
-    EXPECT_STREQ(log.c_str(), store.logPath());
-    EXPECT_EQ(500u, store.maxKb());
-    EXPECT_EQ(3u, store.count());
-    EXPECT_EQ(64u, fileSize(other));
-}
-
-TEST_F(SettingsDialogTest, FailedResizeIsReportedAfterTheSave) {
+// A failed save leaves the viewer on the settings that the intake still reads; a failed
+// resize comes after the save. Either way the dialog stays open with the reason.
+TEST_F(SettingsDialogTest, FailuresAfterTheChecksAreReportedAndKeepTheDialogOpen) {
     // A log whose first record has no valid size: it verifies, but cannot be shrunk.
     LogFileHeader header;
     makeFreshHeader(header, 500);
-    std::vector<uint8_t> bytes(sizeof header + 20 * 1024, 0);
-    header.usedSize = header.appendOffset = header.tailOffset = static_cast<uint32_t>(bytes.size());
-    std::memcpy(bytes.data(), &header, sizeof header);
-    const std::string log = file("broken.log");
-    writeFileBytes(log, bytes.data(), bytes.size());
-    PrintLogStore store(log.c_str(), 500);
-    TestSettingsDialog dialog(&store, OSVER_XP);
-    BoxAnswerer boxes(kSettingsErrorCaption, IDOK);
-    bool stillOpen = false;
-    dialog.steps.push_back([&](HWND hwnd) {
-        setItemText(hwnd, IDC_SIZE_EDIT, "10");
-        click(hwnd, IDOK);
-    });
-    addCancelStep(dialog, &stillOpen);
-    EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-    ASSERT_TRUE(boxes.wait(kBoxWaitMs));
-    EXPECT_EQ(kApplyResizeFailed, boxes.texts()[0]);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(static_cast<DWORD>(kErrorOther), store.errorKind());
-    EXPECT_EQ(10u, store.maxKb());
-    EXPECT_EQ("10", settingsFile_->get("LogSize"));
-    EXPECT_EQ(bytes.size(), fileSize(log));
-}
-
-TEST_F(SettingsDialogTest, RestoreDefaultsSavesNothingUntilOk) {
-    const std::string log = writeLog(file("print.log"), 3);
-    ByteString defaultPath;
-    ASSERT_TRUE(LogSettings::getDefaultLogPath(defaultPath));
-    for (OsVersionCode version : {OSVER_XP, OSVER_VISTA}) {
-        PrintLogStore store(log.c_str(), 200);
-        TestSettingsDialog dialog(&store, version);
-        std::string size;
-        std::string name;
-        dialog.steps.push_back([&](HWND hwnd) {
-            click(hwnd, version == OSVER_VISTA ? IDC_DEFAULTS_FILE : IDC_DEFAULTS_PATH);
-            size = itemText(hwnd, IDC_SIZE_EDIT);
-            name = itemText(hwnd, version == OSVER_VISTA ? IDC_FILE_EDIT : IDC_PATH_EDIT);
-            click(hwnd, IDCANCEL);
-        });
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-        EXPECT_EQ("500", size);
-        const char* expected = defaultPath.c_str();
-        if (version == OSVER_VISTA) expected += std::strlen(expected) - std::strlen("KQVTPRT2.LOG");
-        EXPECT_EQ(expected, name);
-        EXPECT_EQ(200u, store.maxKb());
-        EXPECT_STREQ(log.c_str(), store.logPath());
-        EXPECT_FALSE(fileExists(ScopedSettingsFile::path()));
+    std::vector<uint8_t> broken(sizeof header + 20 * 1024, 0);
+    header.usedSize = header.appendOffset = header.tailOffset = static_cast<uint32_t>(broken.size());
+    std::memcpy(broken.data(), &header, sizeof header);
+    const std::string other = file("other.log");
+    for (bool saveFails : {true, false}) {
+        SCOPED_TRACE(saveFails);
+        if (!saveFails) writeFileBytes(log_, broken.data(), broken.size());
+        // A folder where the settings file should be: nothing can be written there.
+        ASSERT_TRUE(!saveFails || ::CreateDirectoryA(ScopedSettingsFile::path().c_str(), NULL));
+        TestSettingsDialog dialog(&store_, OSVER_XP);
+        BoxAnswerer boxes(kSettingsErrorCaption, IDOK);
+        EXPECT_EQ(IDCANCEL, typeAndOk(dialog, "10", saveFails ? &other : nullptr));
+        ::RemoveDirectoryA(ScopedSettingsFile::path().c_str());
+        ASSERT_TRUE(boxes.wait(15000));
+        EXPECT_EQ(saveFails ? kApplySaveFailed : kApplyResizeFailed, boxes.texts()[0]);
+        EXPECT_EQ(static_cast<DWORD>(saveFails ? kErrorSettingsFile : kErrorOther), store_.errorKind());
+        EXPECT_EQ(log_, store_.logPath());
+        EXPECT_EQ(saveFails ? 500u : 10u, store_.maxKb());
+        EXPECT_EQ(saveFails ? "" : "10", settings_.get("LogSize"));
+        EXPECT_EQ(saveFails ? 64u : broken.size(), fileSize(saveFails ? other : log_));
     }
-}
-
-TEST_F(SettingsDialogTest, BrowseRetriesWithAPlainNameWhenTheDialogCannotStart) {
-    const std::string log = writeLog(file("print.log"), 3);
-    const std::string chosen = writeLog(file("chosen.log"), 1);
-    const struct {
-        std::vector<TestSettingsDialog::BrowseAnswer> answers;
-        std::vector<std::string> presets;
-        std::string shown;
-    } cases[] = {
-        {{{chosen, 0}}, {log}, chosen},
-        {{{"", 0}}, {log}, log},
-        {{{"", CDERR_INITIALIZATION}, {chosen, 0}}, {log, kBrowseRetryName}, chosen},
-        {{{"", CDERR_INITIALIZATION}, {"", 0}}, {log, kBrowseRetryName}, log},
-    };
-    for (const auto& c : cases) {
-        PrintLogStore store(log.c_str(), 500);
-        TestSettingsDialog dialog(&store, OSVER_XP);
-        dialog.browseAnswers = c.answers;
-        std::string shown;
-        dialog.steps.push_back([&](HWND hwnd) {
-            click(hwnd, IDC_BROWSE);
-            shown = itemText(hwnd, IDC_PATH_EDIT);
-            click(hwnd, IDCANCEL);
-        });
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-        EXPECT_EQ(c.presets, dialog.browsePresets);
-        EXPECT_EQ(c.shown, shown);
-        // Browsing changes nothing until OK.
-        EXPECT_STREQ(log.c_str(), store.logPath());
-    }
-}
-
-HWND g_helpOwner = reinterpret_cast<HWND>(1);
-std::string g_helpFile;
-UINT g_helpCommand = 99;
-std::string g_helpTopic;
-int g_helpCalls = 0;
-
-HWND WINAPI recordHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
-    ++g_helpCalls;
-    g_helpOwner = owner;
-    g_helpFile = file ? file : "";
-    g_helpCommand = command;
-    g_helpTopic = data ? reinterpret_cast<const char*>(data) : "";
-    return reinterpret_cast<HWND>(1);
-}
-
-TEST_F(SettingsDialogTest, HelpKeyOpensTheControlsTopic) {
-    // "#IVB": its length, then (context ID, offset) pairs; "#STRINGS": the names.
-    static uint32_t ivb[] = {16, 5, 1, 52, 10};
-    static uint8_t strings[] = "\0size.htm\0file.htm";
-    HelpMap map;
-    map.count = 5;
-    map.ivb = ivb;
-    map.strings = strings;
-    map.stringsSize = sizeof strings;
-    HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
-    PrintLogStore store(file("a.log").c_str(), 500);
-    const struct {
-        OsVersionCode version;
-        int control;
-        const char* topic;
-    } cases[] = {
-        {OSVER_XP, IDC_SIZE_EDIT, "size.htm"},
-        {OSVER_XP, IDC_SIZE_UNIT, "size.htm"},
-        {OSVER_VISTA, IDC_FILE_EDIT, "file.htm"},
-        {OSVER_XP, IDC_BROWSE, ""},
-    };
-    for (const auto& c : cases) {
-        TestSettingsDialog dialog(&store, c.version);
-        dialog.setHelpMap(&map);
-        dialog.setHelpMap(nullptr);
-        g_helpCalls = 0;
-        dialog.steps.push_back([&](HWND hwnd) {
-            HELPINFO info;
-            std::memset(&info, 0, sizeof info);
-            info.cbSize = sizeof info;
-            info.iContextType = HELPINFO_WINDOW;
-            info.iCtrlId = c.control;
-            info.hItemHandle = ::GetDlgItem(hwnd, c.control);
-            ::SendMessageA(hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-            click(hwnd, IDCANCEL);
-        });
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd()));
-        EXPECT_EQ(1, g_helpCalls);
-        EXPECT_EQ(NULL, g_helpOwner);
-        EXPECT_EQ(std::string(dialog.helpFilePath()), g_helpFile);
-        EXPECT_EQ(0, ::lstrcmpiA((testBinaryDir() + "KQVTLGVW.CHM").c_str(), dialog.helpFilePath()));
-        EXPECT_EQ(static_cast<UINT>(HH_DISPLAY_TOPIC), g_helpCommand);
-        EXPECT_EQ(c.topic, g_helpTopic) << c.control;
-    }
-    setHtmlHelpHook(previous);
-    map.ivb = nullptr;
-    map.strings = nullptr;
-}
-
-TEST_F(SettingsDialogTest, ContextMenuOffersHelpForTheControlUnderIt) {
-    static uint32_t ivb[] = {8, 52, 1};
-    static uint8_t strings[] = "\0file.htm";
-    HelpMap map;
-    map.count = 3;
-    map.ivb = ivb;
-    map.strings = strings;
-    map.stringsSize = sizeof strings;
-    HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
-    PrintLogStore store(file("a.log").c_str(), 500);
-    const struct {
-        const char* what;
-        bool onControl;
-        std::vector<WPARAM> keys;
-        int calls;
-    } cases[] = {
-        {"help chosen", true, {VK_DOWN, VK_RETURN}, 1},
-        {"menu dismissed", true, {VK_ESCAPE}, 0},
-        // Shift+F10 on the dialog itself names no control: no menu at all.
-        {"no control", false, {}, 0},
-    };
-    for (const auto& c : cases) {
-        TestSettingsDialog dialog(&store, OSVER_VISTA);
-        dialog.setHelpMap(&map);
-        g_helpCalls = 0;
-        g_helpTopic.clear();
-        bool stillOpen = false;
-        dialog.steps.push_back([&](HWND hwnd) {
-            ::SetForegroundWindow(hwnd);
-            for (WPARAM key : c.keys) {
-                ::PostMessageA(hwnd, WM_KEYDOWN, key, 0);
-                ::PostMessageA(hwnd, WM_KEYUP, key, 0xC0000000);
-            }
-            HWND target = c.onControl ? ::GetDlgItem(hwnd, IDC_FILE_EDIT) : hwnd;
-            ::SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), c.onControl ? 0 : -1);
-        });
-        addCancelStep(dialog, &stillOpen);
-        EXPECT_EQ(IDCANCEL, dialog.show(owner_.hwnd())) << c.what;
-        EXPECT_TRUE(stillOpen) << c.what;
-        EXPECT_EQ(c.calls, g_helpCalls) << c.what;
-        if (c.calls) {
-            EXPECT_EQ("file.htm", g_helpTopic);
-        }
-    }
-    setHtmlHelpHook(previous);
-    map.ivb = nullptr;
-    map.strings = nullptr;
 }
 
 }  // namespace
