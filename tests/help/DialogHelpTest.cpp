@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,7 +14,6 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WindowTestSupport.h"
 #include "viewer/FindDialog.h"
-#include "viewer/LogInfoDialog.h"
 #include "viewer/TotalsDialog.h"
 
 namespace {
@@ -29,23 +28,6 @@ HWND WINAPI recordHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
     return reinterpret_cast<HWND>(1);
 }
 
-// Context IDs 1 to 99 each name the topic of their own number, so the topic handed to the
-// help call tells which context ID the dialog looked up.
-void fillNumberedMap(HelpMap& map) {
-    std::vector<uint32_t> ivb(1, 0);
-    std::string strings(1, '\0');
-    for (uint32_t id = 1; id < 100; ++id) {
-        ivb.insert(ivb.end(), {id, static_cast<uint32_t>(strings.size())});
-        strings += std::to_string(id) + '\0';
-    }
-    map.count = static_cast<uint32_t>(ivb.size());
-    map.stringsSize = static_cast<uint32_t>(strings.size());
-    map.ivb = static_cast<uint32_t*>(::HeapAlloc(::GetProcessHeap(), 0, ivb.size() * 4));
-    map.strings = static_cast<uint8_t*>(::HeapAlloc(::GetProcessHeap(), 0, strings.size()));
-    std::memcpy(map.ivb, ivb.data(), ivb.size() * 4);
-    std::memcpy(map.strings, strings.data(), strings.size());
-}
-
 class SettingsOn : public SettingsDialog {
 public:
     SettingsOn(PrintLogStore* store, OsVersionCode version) : SettingsDialog(testInstance(), store) {
@@ -58,10 +40,13 @@ typedef std::map<DWORD, std::vector<int>> HelpTable;
 
 // Asks for help on every control of the shown dialog, by F1 and by choosing "ヘルプ(&H)" from
 // the right-click menu; every control must be in the table and every row on the template.
-void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& helpFile) {
-    std::map<int, DWORD> expected;
-    for (const auto& row : table)
-        for (int id : row.second) expected[id] = row.first;
+// The product's help map gives every context a page of its own, so the page tells the context.
+void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& helpFile, const HelpMap& map) {
+    std::map<int, std::string> expected;
+    for (const auto& row : table) {
+        const char* topic = findHelpTopic(row.first, &map);
+        for (int id : row.second) expected[id] = helpFile + "|0|" + (topic ? topic : "none");
+    }
     size_t asked = 0;
     HWND last = NULL;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -74,8 +59,7 @@ void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& h
         ::SetForegroundWindow(dialog);
         for (WPARAM key : {VK_DOWN, VK_RETURN}) ::PostMessageA(dialog, WM_KEYDOWN, key, 0);
         ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(child), -1);
-        const std::string call = helpFile + "|0|" + std::to_string(expected[id]);
-        EXPECT_EQ(std::vector<std::string>(2, call), g_calls) << id;
+        EXPECT_EQ(std::vector<std::string>(2, expected[id]), g_calls) << id;
         ++asked;
         last = child;
     }
@@ -93,23 +77,27 @@ void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& h
     ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
     ::PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
     ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(last), -1);
-    EXPECT_EQ(std::vector<std::string>({helpFile + "|0|" + std::to_string(expected[::GetDlgCtrlID(last)]),
-                                        helpFile + "|0|default"}),
-              g_calls);
+    EXPECT_EQ(std::vector<std::string>({expected[::GetDlgCtrlID(last)], helpFile + "|0|default"}), g_calls);
 }
 
 TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
     initCommonControlsForTests();
-    HelpMap map;
-    fillNumberedMap(map);
     const std::string chm = testBinaryDir() + "KQVTLGVW.CHM";
+    const std::string product = productExePath().substr(0, productExePath().rfind('\\') + 1) + "KQVTLGVW.CHM";
+    HelpMap map;
+    ASSERT_EQ(1, loadHelpMap(std::wstring(product.begin(), product.end()).c_str(), &map));
+    // Every context of the windows names a page of its own; 1 and 26 name none.
+    std::set<std::string> topics;
+    for (DWORD id = 1; id <= 70; ++id) {
+        const char* topic = findHelpTopic(id, &map);
+        EXPECT_EQ(id > 1 && (id <= 25 || id == 51 || id == 52 || id >= 60), topic != nullptr) << id;
+        EXPECT_TRUE(!topic || topics.insert(topic).second) << id << " shares a page";
+    }
     TempDir dir;
     PrintLogStore store(dir.file("a.log").c_str(), 500);
     SettingsOn paths(&store, OSVER_XP), files(&store, OSVER_VISTA);
-    LogInfoDialog info(testInstance(), nullptr);
     paths.setHelpMap(&map);
     files.setHelpMap(&map);
-    info.setHelpMap(&map);
     TotalsDialog totals(testInstance(), chm.c_str(), &map);
     FindDialog find(testInstance(), nullptr, chm.c_str(), &map);
     const HelpTable size = {{5, {1000, 1002, 1003, 1004}}, {8, {1}}, {9, {2}}};
@@ -122,11 +110,6 @@ TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
     } cases[] = {
         {&paths, pathTable},
         {&files, fileTable},
-        {&info,
-         {{11, {1008}}, {12, {1009, 1010, 1011}}, {13, {1012, 1013, 1014}}, {14, {1015, 1016, 1017, 1018}},
-          {15, {1040}}, {16, {1041}}, {17, {1020, 1021, 1022}}, {18, {1023, 1024, 1025}},
-          {19, {1026, 1027, 1028}}, {20, {1029, 1030, 1031}}, {21, {1032, 1033, 1034}},
-          {22, {1036, 1038, 1039}}, {23, {1}}, {24, {1053, 1054, 1055}}, {25, {1050, 1051, 1052}}}},
         {&totals, {{63, {1110, 1111, 1112, 1113}}, {64, {1114}}, {65, {1115}}, {66, {2}}}},
         {&find, {{67, {1120, 1121}}, {68, {1122}}, {69, {1123}}, {70, {2}}}},
     };
@@ -134,11 +117,12 @@ TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
     HostWindow owner;
     for (const auto& c : cases) {
         EXPECT_EQ(IDCANCEL, showScripted(*c.dialog, owner.hwnd(), {[&](HWND hwnd) {
-                      checkEveryControl(hwnd, c.table, chm);
+                      checkEveryControl(hwnd, c.table, chm, map);
                       ::EndDialog(hwnd, IDCANCEL);
                   }}));
     }
     setHtmlHelpHook(previous);
+    freeHelpMap(&map);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 #include "help/HelpMap.h"
@@ -51,25 +50,6 @@ TEST(HelpMap, LookupFindsOnlyWellFormedPairs) {
     }
     EXPECT_EQ(0, loadHelpMap(nullptr, nullptr));
     EXPECT_EQ(nullptr, findHelpTopic(7, nullptr));
-}
-
-// The product's own help file: every context ID of the windows names a page of its own.
-TEST(ProductHelpFile, EveryContextOfTheWindowsHasATopicOfItsOwn) {
-    const std::string exe = productExePath();
-    HelpMap map;
-    ASSERT_EQ(1, loadHelpMap(wide(exe.substr(0, exe.find_last_of('\\') + 1) + "KQVTLGVW.CHM").c_str(), &map));
-    std::set<DWORD> contexts = {51, 52};
-    for (DWORD id = 2; id <= 25; ++id) contexts.insert(id);
-    for (DWORD id = 60; id <= 70; ++id) contexts.insert(id);
-    std::set<std::string> topics;
-    for (DWORD id : contexts) {
-        const char* topic = findHelpTopic(id, &map);
-        ASSERT_NE(nullptr, topic) << id;
-        topics.insert(topic);
-    }
-    EXPECT_EQ(contexts.size(), topics.size()) << "two contexts share a page";
-    EXPECT_EQ(nullptr, findHelpTopic(1, &map));
-    EXPECT_EQ(nullptr, findHelpTopic(26, &map));
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ ACCESS_MASK everyoneAccess(const std::string& path) {
         ::GetSecurityDescriptorDacl(sd.data(), &present, &acl, &defaulted) && acl) {
         ACCESS_ALLOWED_ACE* ace = NULL;
         for (WORD i = 0; i < acl->AceCount && ::GetAce(acl, i, reinterpret_cast<void**>(&ace)); ++i)
-            if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&ace->SidStart, everyone)) mask |= ace->Mask;
+            if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&ace->SidStart, everyone))
+                mask |= ace->Mask;
     }
     ::FreeSid(everyone);
     return mask;
@@ -67,18 +68,15 @@ protected:
     ScopedMachineKey registry_{"SOFTWARE\\Norvale\\Quillbridge2\\PrtLog"};
 };
 
-TEST_F(SettingsStore, NothingConfiguredGivesTheDefaultsAndMakesTheFoldersButNoFile) {
+// Nothing configured: the defaults, and the folders made but no file. Without the file each
+// registry value counts only under its own name and type; with it, the registry is not read
+// while this user may rewrite the file.
+TEST_F(SettingsStore, TheFileWinsAndTheRegistryStandsInByNameAndType) {
     ::RemoveDirectoryA(kDataFolder.c_str());
     ::RemoveDirectoryA(kDataFolder.substr(0, kDataFolder.rfind('\\')).c_str());
-    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(kDataFolder.c_str()));
+    ASSERT_FALSE(fileExists(kDataFolder));
     EXPECT_EQ("500 " + kVistaDefault + " 0", loaded());
-    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(kDataFolder.c_str()));
-    EXPECT_FALSE(fileExists(kIni));
-}
-
-// Without the file each registry value counts only under its own name and type; with it,
-// the registry is not read while this user may rewrite the file.
-TEST_F(SettingsStore, TheFileWinsAndTheRegistryStandsInByNameAndType) {
+    EXPECT_TRUE(fileExists(kDataFolder) && !fileExists(kIni));
     const std::string dbcs = "D:\\印刷ログ\\表示.LOG";  // "表" ends in a "\" byte
     const std::string fits = "C:\\" + std::string(512, 'a') + ".log";  // 519 characters
     const struct {
@@ -89,25 +87,22 @@ TEST_F(SettingsStore, TheFileWinsAndTheRegistryStandsInByNameAndType) {
         std::string expected;
     } cases[] = {
         {"LogMaxSize", REG_DWORD, dword(800), "", "800 " + kVistaDefault},
-        {"LogMaxSize", REG_SZ, "800", "", "500 " + kVistaDefault},
         {"LogMaxSize", REG_BINARY, dword(800), "", "500 " + kVistaDefault},
         {"LogLimitSize", REG_DWORD, dword(800), "", "500 " + kVistaDefault},
         {"LogFileName", REG_SZ, dbcs, "", "500 " + dbcs},
         {"LogFileName", REG_EXPAND_SZ, "D:\\x.log", "", "500 " + kVistaDefault},
-        {"LogFileName", REG_BINARY, "D:\\x.log", "", "500 " + kVistaDefault},
         {"LogFileName", REG_SZ, fits, "", "500 " + fits},
         {"LogFileName", REG_SZ, fits + "x", "", "500 " + kVistaDefault},  // cut, it would name another file
         {"LogMaxSize", REG_DWORD, dword(800), "[logviewer]\r\nErrorType=3\r\n", "500 " + kVistaDefault + " 3"},
-        {"LogFileName", REG_SZ, dbcs, "[logviewer]\r\nLogSize=-5\r\nLogName=C:\\印刷\\p.log\r\n", "-5 C:\\印刷\\p.log"},
+        {"LogFileName", REG_SZ, dbcs, "[logviewer]\r\nLogSize=-5\r\nLogName=C:\\印刷\\p.log\r\n",
+         "-5 C:\\印刷\\p.log"},
         {"LogMaxSize", REG_DWORD, dword(800), "[other]\r\nLogSize=9\r\n", "500 " + kVistaDefault},
         {"LogMaxSize", REG_DWORD, dword(800), "[logviewer]\r\nLogName=" + fits + "\r\n", "500 " + fits},
         {"LogMaxSize", REG_DWORD, dword(800), "[logviewer]\r\nLogName=" + fits + "x\r\n", "500 " + kVistaDefault},
     };
     DiagCapture diag;
     for (const auto& c : cases) {
-        registry_.remove("LogMaxSize");
-        registry_.remove("LogFileName");
-        registry_.remove("LogLimitSize");
+        for (const char* name : {"LogMaxSize", "LogFileName", "LogLimitSize"}) registry_.remove(name);
         setPrtLogValue(c.name, c.type, c.type == REG_BINARY || c.type == REG_DWORD ? c.bytes : c.bytes + '\0');
         ini_.remove();
         ASSERT_TRUE(c.ini.empty() || writeFileBytes(kIni, c.ini.data(), c.ini.size()));
@@ -122,8 +117,8 @@ TEST_F(SettingsStore, TheFileWinsAndTheRegistryStandsInByNameAndType) {
 }
 
 // Every key byte for byte; the first save opens the new file to everyone, later saves
-// leave the DACL as they find it.
-TEST_F(SettingsStore, SaveWritesOnlyWhatIsSetAndOpensOnlyANewFileToEveryone) {
+// leave the DACL as they find it. Failures go to the diagnostic log.
+TEST_F(SettingsStore, SaveWritesOnlyWhatIsSetOpensOnlyANewFileToEveryoneAndReportsFailures) {
     LogSettings pending;
     pending.errorType = 5;
     ASSERT_NE(0, pending.save());
@@ -142,9 +137,7 @@ TEST_F(SettingsStore, SaveWritesOnlyWhatIsSetAndOpensOnlyANewFileToEveryone) {
     ASSERT_NE(static_cast<ACCESS_MASK>(FILE_GENERIC_WRITE), plain & FILE_GENERIC_WRITE);
     ASSERT_NE(0, full.save());
     EXPECT_EQ(plain, everyoneAccess(kIni));
-}
 
-TEST_F(SettingsStore, FailuresAreWrittenToTheDiagnosticLog) {
     DiagCapture diag;
     ByteString out;
     EXPECT_EQ(0, LogSettings::readInitFile(3, out));
@@ -152,11 +145,10 @@ TEST_F(SettingsStore, FailuresAreWrittenToTheDiagnosticLog) {
     EXPECT_NE(std::string::npos, diag.text().find("readInitFile() error.  Errcode=87\r\n"));
     EXPECT_NE(std::string::npos, diag.text().find("writeInitFile() error.  Errcode=87\r\n"));
     // A folder where the settings file belongs: it cannot be created, and nothing is written.
+    ini_.remove();
     ASSERT_TRUE(::CreateDirectoryA(kIni.c_str(), NULL));
     diag.clear();
-    LogSettings settings;
-    settings.logSize = 600;
-    EXPECT_EQ(0, settings.save());
+    EXPECT_EQ(0, full.save());
     const DWORD error = ::GetLastError();
     ::RemoveDirectoryA(kIni.c_str());
     const std::string lines = diag.text();
@@ -169,7 +161,8 @@ TEST_F(SettingsStore, DefaultLogPathFollowsTheWindowsVersion) {
     char system[MAX_PATH];
     ASSERT_NE(0u, ::GetSystemDirectoryA(system, MAX_PATH));
     const std::string systemDefault = std::string(system) + "\\KQVTPRT2.LOG";
-    const std::pair<const char*, bool> cases[] = {{"winxp", false}, {"win2003", false}, {"vista", true}, {"win10", true}};
+    const std::pair<const char*, bool> cases[] = {
+        {"winxp", false}, {"win2003", false}, {"vista", true}, {"win10", true}};
     for (const auto& [version, vista] : cases) {
         const std::string expected = vista ? kVistaDefault : systemDefault;
         std::map<std::string, std::string> probe = runPlatformProbe(version, true);
