@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "services/RegistryKey.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -34,10 +35,8 @@ std::string value(const char* key, const char* name) {
 }
 
 void setValue(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL));
-    EXPECT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
-    ::RegCloseKey(key);
+    RegistryKey key;
+    ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, subKey, KEY_ALL_ACCESS) && key.setValue(name, type, data, size));
 }
 
 DWORD valueCount(const char* subKey) {
@@ -59,15 +58,6 @@ void runSilently(const std::string& exe, const std::string& arguments = "") {
     EXPECT_EQ(0u, code) << exe;
 }
 
-void removeFolder(const std::string& path) {
-    std::string from = path + '\0';
-    SHFILEOPSTRUCTA op = {};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    ::SHFileOperationA(&op);
-}
-
 // Leaves the prefix as the other suites expect it: nothing installed, no Norvale keys.
 class Installer : public ::testing::Test {
 protected:
@@ -79,10 +69,15 @@ protected:
         TearDown();
     }
     void TearDown() override {
-        for (const std::string& dir : {kInstallDir, kMenuDir, kDataDir}) removeFolder(dir);
+        for (const std::string& dir : {kInstallDir, kMenuDir, kDataDir}) {
+            const std::string from = dir + '\0';
+            SHFILEOPSTRUCTA op = {NULL, FO_DELETE, from.c_str(), NULL, FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT};
+            ::SHFileOperationA(&op);
+        }
         ::RemoveDirectoryA(folder(CSIDL_PROGRAM_FILES, "\\Norvale").c_str());
         ::RemoveDirectoryA(folder(CSIDL_COMMON_APPDATA, "\\Norvale").c_str());
-        for (const char* key : {kAppPaths, kUninstall, "SOFTWARE\\Norvale"}) deleteRegistryTree(HKEY_LOCAL_MACHINE, key);
+        for (const char* key : {kAppPaths, kUninstall, "SOFTWARE\\Norvale"})
+            deleteRegistryTree(HKEY_LOCAL_MACHINE, key);
     }
 
     const std::string setup_ = productExePath().substr(0, productExePath().rfind('\\') + 1) + "KQVTLGVW-setup.exe";
@@ -108,7 +103,8 @@ TEST_F(Installer, InstallsTheViewerAndRemovesOnlyWhatItMade) {
     ASSERT_TRUE(writeFileBytes(kDataDir + "\\KQVTPRT2.LOG", "KQVTLG2", 8));
     ASSERT_TRUE(writeFileBytes(kDataDir + "\\KQVTLGVW.ini", "[logviewer]\r\n", 13));
     runSilently(kInstallDir + "\\KQVTLGVW-uninstall.exe", " _?=" + kInstallDir);
-    for (const std::string& gone : {exe, kInstallDir + "\\KQVTLGVW.CHM", kMenuDir}) EXPECT_FALSE(fileExists(gone)) << gone;
+    for (const std::string& gone : {exe, kInstallDir + "\\KQVTLGVW.CHM", kMenuDir})
+        EXPECT_FALSE(fileExists(gone)) << gone;
     EXPECT_EQ(99u, valueCount(kAppPaths));
     EXPECT_EQ(99u, valueCount(kUninstall));
     EXPECT_EQ("700 <missing>", value(kPrtLog, "LogMaxSize") + " " + value(kPrtLog, "LogLimitSize"));
