@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "framework/WindowBase.h"
+#include "settings/SettingsDialog.h"
+#include "tests/support/WindowTestSupport.h"
 
 typedef std::function<void(HWND)> DialogStep;
 
-// Shows `dialog` modally over `parent` and runs the steps from inside its own loop: a timer
-// of this thread fires there, so each step runs between two messages of the dialog. A
-// dialog that no step closed ends after 30 seconds with -2.
+// Runs the steps from a timer inside the dialog's own modal loop; ends a hung dialog with -2.
 template <class Dialog>
 INT_PTR showScripted(Dialog& dialog, HWND parent, std::vector<DialogStep> steps) {
     struct Script {
@@ -45,7 +45,8 @@ INT_PTR showScripted(Dialog& dialog, HWND parent, std::vector<DialogStep> steps)
 }
 
 inline void clickButton(HWND dialog, int id) {
-    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    const LPARAM control = reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id));
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), control);
 }
 
 inline std::string dialogItemText(HWND dialog, int id) {
@@ -53,3 +54,16 @@ inline std::string dialogItemText(HWND dialog, int id) {
     ::GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
 }
+
+// The real dialog with the group level and the Windows version chosen by the test.
+class TestSettingsDialog : public SettingsDialog {
+public:
+    TestSettingsDialog(PrintLogStore* store, OsVersionCode version, uint32_t level = GROUP_ADMINISTRATORS)
+        : SettingsDialog(testInstance(), store), level_(level) {
+        setOsVersionCode(version);
+    }
+    uint32_t userGroupLevel() const override { return level_; }
+
+private:
+    uint32_t level_;
+};

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "help/AboutDialog.h"
+#include "help/ContextHelp.h"
+#include "help/HelpTexts.h"
+#include "resources/AboutDialogIds.h"
+#include "store/PrintLogStore.h"
+#include "tests/support/BoxAnswerer.h"
+#include "tests/support/DialogScript.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/VersionResource.h"
+#include "viewer/FindDialog.h"
+#include "viewer/TotalsDialog.h"
+
+namespace {
+
+TEST(HelpContextTable, FirstPairOfTheControlBeforeTheEndGivesItsContext) {
+    const HelpContextPair table[] = {{1000, 5}, {1, 8}, {1000, 99}, {0, 0}, {7, 7}};
+    const DWORD cases[][2] = {{1000, 5}, {1, 8}, {2, 0}, {7, 0}, {0, 0}};
+    for (const auto& c : cases) EXPECT_EQ(c[1], findHelpContextId(c[0], table)) << c[0];
+    EXPECT_EQ(0u, findHelpContextId(1000, nullptr));
+}
+
+// Small help files, some edited into malformed streams (see tests/CMakeLists.txt).
+TEST(HelpMap, LookupFindsOnlyWellFormedPairs) {
+    const struct {
+        const char* file;
+        DWORD context;
+        const char* expected;  // "-": the file does not load
+    } cases[] = {
+        {"missing.chm", 7, "-"},
+        {"nomap.chm", 7, "-"},  // no "#IVB" stream
+        {"sample.chm", 7, "first.htm"},  // listed twice: the first pair
+        {"sample.chm", 8, "third.htm"},
+        {"sample.chm", 9, ""},
+        {"oneword.chm", 0, ""},  // the length word alone
+        {"badivb.chm", 7, ""},   // offset far past "#STRINGS"
+        {"badivb.chm", 8, "first.htm"},
+        {"badivb.chm", 10, ""},  // the empty name at offset 0
+        {"badivb.chm", 9, ""},   // last word, no offset after it
+        {"unterminated.chm", 4, ""},
+    };
+    for (const auto& c : cases) {
+        HelpMap map;
+        const std::string path = testBinaryDir() + "helpfiles\\" + c.file;
+        const int loaded = loadHelpMap(std::wstring(path.begin(), path.end()).c_str(), &map);
+        const char* topic = findHelpTopic(c.context, &map);
+        EXPECT_EQ(c.expected, loaded ? std::string(topic ? topic : "") : "-") << c.file << " " << c.context;
+        EXPECT_EQ(loaded != 0, map.ivb != nullptr && map.strings != nullptr && map.count > 0) << c.file;
+        freeHelpMap(&map);
+    }
+    EXPECT_EQ(0, loadHelpMap(nullptr, nullptr));
+    EXPECT_EQ(nullptr, findHelpTopic(7, nullptr));
+}
+
+TEST(HelpFileMissing, TheMessageStartsWithThePathAndASpace) {
+    TempDir dir;
+    const std::string missing = dir.file("KQVTLGVW.CHM");
+    BoxAnswerer boxes(kHelpCaption, IDOK, 2);
+    const HelpContextPair table[] = {{1003, 5}, {0, 0}};
+    EXPECT_EQ(0, showControlHelp(NULL, missing.c_str(), nullptr, table, 1003));
+    EXPECT_EQ(IDOK, showHelpFileMissing(NULL, nullptr));
+    ASSERT_TRUE(boxes.wait(15000));
+    EXPECT_EQ(missing + " " + kHelpFileMissingMessage, boxes.texts()[0]);
+    EXPECT_EQ(kHelpFileMissingMessage, boxes.texts()[1]);
+}
+
+// Each help call as "file|command|topic"; a call with an owner window is marked.
+std::vector<std::string> g_calls;
+
+HWND WINAPI recordHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
+    const char* topic = reinterpret_cast<const char*>(data);
+    g_calls.push_back(std::string(owner ? "owner!" : "") + file + "|" + std::to_string(command) + "|" +
+                      (topic ? topic : "default"));
+    return reinterpret_cast<HWND>(1);
+}
+
+
+typedef std::map<DWORD, std::vector<int>> HelpTable;
+
+// F1 and the right-click "ヘルプ(&H)" on every control; each context has a page of its own.
+void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& helpFile, const HelpMap& map) {
+    std::map<int, std::string> expected;
+    for (const auto& row : table) {
+        const char* topic = findHelpTopic(row.first, &map);
+        for (int id : row.second) expected[id] = helpFile + "|0|" + (topic ? topic : "none");
+    }
+    size_t asked = 0;
+    HWND last = NULL;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const int id = ::GetDlgCtrlID(child);
+        if (id == 0xFFFF || id == -1) continue;  // separators
+        ASSERT_EQ(1u, expected.count(id)) << id << " has no help context";
+        g_calls.clear();
+        HELPINFO info = {sizeof info, HELPINFO_WINDOW, id, child, 0, {}};
+        ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        ::SetForegroundWindow(dialog);
+        for (WPARAM key : {VK_DOWN, VK_RETURN}) ::PostMessageA(dialog, WM_KEYDOWN, key, 0);
+        ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(child), -1);
+        EXPECT_EQ(std::vector<std::string>(2, expected[id]), g_calls) << id;
+        ++asked;
+        last = child;
+    }
+    EXPECT_EQ(expected.size(), asked) << "a row names no control of the template";
+    // The dialog moved left of and above the screen: the click's point is signed.
+    RECT at;
+    ::SetWindowPos(dialog, NULL, -900, -700, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::GetWindowRect(last, &at);
+    g_calls.clear();
+    ::PostMessageA(dialog, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
+    ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(at.left + 2, at.top + 2));
+    // A control that the table lacks opens the default topic; a dismissed menu nothing.
+    HELPINFO info = {sizeof info, HELPINFO_WINDOW, 4242, NULL, 0, {}};
+    ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    ::PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(last), -1);
+    EXPECT_EQ(std::vector<std::string>({expected[::GetDlgCtrlID(last)], helpFile + "|0|default"}), g_calls);
+}
+
+TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
+    initCommonControlsForTests();
+    const std::string chm = testBinaryDir() + "KQVTLGVW.CHM";
+    const std::string product = productExePath().substr(0, productExePath().rfind('\\') + 1) + "KQVTLGVW.CHM";
+    HelpMap map;
+    ASSERT_EQ(1, loadHelpMap(std::wstring(product.begin(), product.end()).c_str(), &map));
+    // Every context of the windows names a page of its own; 1 and 26 name none.
+    std::set<std::string> topics;
+    for (DWORD id = 1; id <= 70; ++id) {
+        const char* topic = findHelpTopic(id, &map);
+        EXPECT_EQ(id > 1 && (id <= 25 || id == 51 || id == 52 || id >= 60), topic != nullptr) << id;
+        EXPECT_TRUE(!topic || topics.insert(topic).second) << id << " shares a page";
+    }
+    TempDir dir;
+    PrintLogStore store(dir.file("a.log").c_str(), 500);
+    TestSettingsDialog paths(&store, OSVER_XP), files(&store, OSVER_VISTA);
+    paths.setHelpMap(&map);
+    files.setHelpMap(&map);
+    TotalsDialog totals(testInstance(), chm.c_str(), &map);
+    FindDialog find(testInstance(), nullptr, chm.c_str(), &map);
+    const HelpTable size = {{5, {1000, 1002, 1003, 1004}}, {8, {1}}, {9, {2}}};
+    HelpTable pathTable = size, fileTable = size;
+    pathTable.insert({{6, {1001, 1005}}, {7, {1006}}, {10, {1007}}});
+    fileTable.insert({{51, {1046, 1009}}, {52, {1047, 1048}}, {10, {1008}}});
+    const struct {
+        DialogBase* dialog;
+        HelpTable table;
+    } cases[] = {
+        {&paths, pathTable},
+        {&files, fileTable},
+        {&totals, {{63, {1110, 1111, 1112, 1113}}, {64, {1114}}, {65, {1115}}, {66, {2}}}},
+        {&find, {{67, {1120, 1121}}, {68, {1122}}, {69, {1123}}, {70, {2}}}},
+    };
+    HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
+    HostWindow owner;
+    for (const auto& c : cases) {
+        EXPECT_EQ(IDCANCEL, showScripted(*c.dialog, owner.hwnd(), {[&](HWND hwnd) {
+                      checkEveryControl(hwnd, c.table, chm, map);
+                      ::EndDialog(hwnd, IDCANCEL);
+                  }}));
+    }
+    setHtmlHelpHook(previous);
+    freeHelpMap(&map);
+}
+
+constexpr const char* kTextsFileVariable = "KQVT_ABOUT_TEXTS_FILE";
+
+// Run only in a copy of this program with a version resource: writes the texts shown.
+TEST(AboutDialogInCopy, DISABLED_WriteTheTextsShown) {
+    const char* target = std::getenv(kTextsFileVariable);
+    ASSERT_NE(nullptr, target);
+    HostWindow owner;
+    AboutDialog dialog(testInstance());
+    std::string shown;
+    ASSERT_EQ(IDOK, showScripted(dialog, owner.hwnd(), {[&](HWND hwnd) {
+                                     for (int id : {IDC_ABOUT_DESCRIPTION, IDC_ABOUT_VERSION, IDC_ABOUT_COPYRIGHT})
+                                         shown += dialogItemText(hwnd, id) + "\n";
+                                     clickButton(hwnd, IDOK);
+                                 }}));
+    ASSERT_TRUE(writeFileBytes(target, shown.data(), shown.size()));
+}
+
+// Copies of this program with a version resource: what their About dialog shows.
+TEST(AboutDialog, ShowsTheStringsOfTheRunningProgramsVersionResource) {
+    const std::vector<uint8_t> english = {0x09, 0x04, 0xB0, 0x04};
+    const std::vector<VersionString> all = {{L"ProductVersion", L"9.9"}, {L"FileDescription", L"試験の説明"},
+                                            {L"FileVersion", L"1.2.3.4"}, {L"LegalCopyright", L"(C) 試験"}};
+    const std::pair<std::vector<uint8_t>, std::string> cases[] = {
+        {buildVersionResource(L"041103a4", all, kJapaneseTranslation), "試験の説明\n1.2.3.4\n(C) 試験\n"},
+        {buildVersionResource(L"040904b0", all, english), "試験の説明\n1.2.3.4\n(C) 試験\n"},
+        // No table for the translation: the template's stand-ins give way to nothing.
+        {buildVersionResource(L"041103a4", all, english), "\n\n\n"},
+        // The first string missing ends the reading.
+        {buildVersionResource(L"041103a4", {all[1], all[3]}, kJapaneseTranslation), "試験の説明\n\n\n"},
+    };
+    char self[MAX_PATH];
+    ASSERT_NE(0u, ::GetModuleFileNameA(NULL, self, sizeof self));
+    TempDir dir;
+    const std::string texts = dir.file("texts.txt");
+    ::SetEnvironmentVariableA(kTextsFileVariable, texts.c_str());
+    int n = 0;
+    for (const auto& [resource, expected] : cases) {
+        const std::string copy = dir.file("about" + std::to_string(n++) + ".exe");
+        ASSERT_TRUE(copyWithVersionResource(self, copy, resource));
+        ::DeleteFileA(texts.c_str());
+        ChildProcess child;
+        DWORD exitCode = 99;
+        ASSERT_TRUE(child.start(copy, "--gtest_also_run_disabled_tests --gtest_filter=AboutDialogInCopy.*"));
+        ASSERT_TRUE(child.wait(60000, &exitCode));
+        EXPECT_EQ(0u, exitCode);
+        const std::vector<unsigned char> bytes = readFileBytes(texts);
+        EXPECT_EQ(expected, std::string(bytes.begin(), bytes.end()));
+    }
+    ::SetEnvironmentVariableA(kTextsFileVariable, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,449 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <aclapi.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/PrivateMessages.h"
+#include "resources/SettingsDialogIds.h"
+#include "services/RegistryKey.h"
+#include "settings/LogNameRules.h"
+#include "settings/LogSettings.h"
+#include "settings/SettingsTexts.h"
+#include "store/LogFormat.h"
+#include "store/PrintLogStore.h"
+#include "tests/support/BoxAnswerer.h"
+#include "tests/support/CreateFileHook.h"
+#include "tests/support/DiagCapture.h"
+#include "tests/support/DialogScript.h"
+#include "tests/support/PlatformProbe.h"
+#include "tests/support/RecordBuilder.h"
+#include "tests/support/SettingsFile.h"
+#include "tests/support/TestEnvironment.h"
+
+namespace {
+
+// The access that the Everyone entries of a file's DACL allow.
+ACCESS_MASK everyoneAccess(const std::string& path) {
+    SID everyone = {SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
+    PACL acl = NULL;
+    PSECURITY_DESCRIPTOR sd = NULL;
+    ACCESS_MASK mask = 0;
+    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, &acl, NULL,
+                                &sd) != ERROR_SUCCESS)
+        return 0;
+    ACCESS_ALLOWED_ACE* ace = NULL;
+    for (WORD i = 0; acl && i < acl->AceCount && ::GetAce(acl, i, reinterpret_cast<void**>(&ace)); ++i)
+        if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&ace->SidStart, &everyone))
+            mask |= ace->Mask;
+    ::LocalFree(sd);
+    return mask;
+}
+
+void setPrtLogValue(const char* name, DWORD type, const std::string& bytes) {
+    RegistryKey key;
+    ASSERT_TRUE(key.open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog", KEY_ALL_ACCESS));
+    ASSERT_TRUE(key.setValue(name, type, bytes.data(), static_cast<DWORD>(bytes.size())));
+}
+
+const std::string kIni = ScopedSettingsFile::path();
+const std::string kDataFolder = kIni.substr(0, kIni.rfind('\\'));
+const std::string kVistaDefault = kDataFolder + "\\KQVTPRT2.LOG";
+
+std::string dword(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+
+// Each test starts without the settings file and the PrtLog key; both come back afterwards.
+class SettingsStore : public testing::Test {
+protected:
+    std::string iniText() const {
+        const std::vector<unsigned char> bytes = readFileBytes(kIni);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    std::string loaded() {
+        LogSettings settings;
+        settings.load();
+        return std::to_string(settings.logSize) + " " + settings.logName.c_str() + " " +
+               std::to_string(settings.errorType);
+    }
+
+    ScopedSettingsFile ini_;
+    ScopedMachineKey registry_{"SOFTWARE\\Norvale\\Quillbridge2\\PrtLog"};
+};
+
+// Without the file each registry value counts only under its own name and type; with it,
+// the registry is not read while this user may rewrite the file.
+TEST_F(SettingsStore, TheFileWinsAndTheRegistryStandsInByNameAndType) {
+    ::RemoveDirectoryA(kDataFolder.c_str());
+    ::RemoveDirectoryA(kDataFolder.substr(0, kDataFolder.rfind('\\')).c_str());
+    ASSERT_FALSE(fileExists(kDataFolder));
+    EXPECT_EQ("500 " + kVistaDefault + " 0", loaded());
+    EXPECT_TRUE(fileExists(kDataFolder) && !fileExists(kIni));
+    const std::string dbcs = "D:\\印刷ログ\\表示.LOG";  // "表" ends in a "\" byte
+    const std::string fits = "C:\\" + std::string(512, 'a') + ".log";  // 519 characters
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+        std::string ini;  // empty: no file
+        std::string expected;
+    } cases[] = {
+        {"LogMaxSize", REG_DWORD, dword(800), "", "800 " + kVistaDefault},
+        {"LogMaxSize", REG_BINARY, dword(800), "", "500 " + kVistaDefault},
+        {"LogLimitSize", REG_DWORD, dword(800), "", "500 " + kVistaDefault},
+        {"LogFileName", REG_SZ, dbcs, "", "500 " + dbcs},
+        {"LogFileName", REG_EXPAND_SZ, "D:\\x.log", "", "500 " + kVistaDefault},
+        {"LogFileName", REG_SZ, fits, "", "500 " + fits},
+        {"LogFileName", REG_SZ, fits + "x", "", "500 " + kVistaDefault},  // cut, it would name another file
+        {"LogMaxSize", REG_DWORD, dword(800), "[logviewer]\r\nErrorType=3\r\n", "500 " + kVistaDefault + " 3"},
+        {"LogFileName", REG_SZ, dbcs, "[logviewer]\r\nLogSize=-5\r\nLogName=C:\\印刷\\p.log\r\n",
+         "-5 C:\\印刷\\p.log"},
+        {"LogMaxSize", REG_DWORD, dword(800), "[other]\r\nLogSize=9\r\n", "500 " + kVistaDefault},
+        {"LogMaxSize", REG_DWORD, dword(800), "[logviewer]\r\nLogName=" + fits + "\r\n", "500 " + fits},
+        {"LogMaxSize", REG_DWORD, dword(800), "[logviewer]\r\nLogName=" + fits + "x\r\n", "500 " + kVistaDefault},
+    };
+    DiagCapture diag;
+    for (const auto& c : cases) {
+        for (const char* name : {"LogMaxSize", "LogFileName", "LogLimitSize"}) registry_.remove(name);
+        setPrtLogValue(c.name, c.type, c.type == REG_BINARY || c.type == REG_DWORD ? c.bytes : c.bytes + '\0');
+        ini_.remove();
+        ASSERT_TRUE(c.ini.empty() || writeFileBytes(kIni, c.ini.data(), c.ini.size()));
+        const std::string expected = c.expected + (c.ini.find("ErrorType") == std::string::npos ? " 0" : "");
+        EXPECT_EQ(expected, loaded()) << c.name << " " << c.type << " " << c.ini;
+    }
+    EXPECT_NE(std::string::npos, diag.text().find("readRegistryFileName() error.  Errcode=122\r\n"));
+    // Held without sharing by someone else: this process may not write it.
+    HANDLE holder = ::CreateFileA(kIni.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ("800 " + kVistaDefault + " 0", loaded());
+    ::CloseHandle(holder);
+}
+
+// The first save opens the new file to everyone; later saves leave the DACL as they find it.
+TEST_F(SettingsStore, SaveWritesOnlyWhatIsSetOpensOnlyANewFileToEveryoneAndReportsFailures) {
+    LogSettings pending;
+    pending.errorType = 5;
+    ASSERT_NE(0, pending.save());
+    EXPECT_EQ("[logviewer]\r\nErrorType=5\r\n", iniText());
+    EXPECT_EQ(static_cast<ACCESS_MASK>(FILE_GENERIC_WRITE), everyoneAccess(kIni) & FILE_GENERIC_WRITE);
+    LogSettings full;
+    full.logSize = 700;
+    full.logName.assign("C:\\表示\\print.log");
+    ASSERT_NE(0, full.save());
+    ASSERT_NE(0, LogSettings().save());
+    EXPECT_EQ("[logviewer]\r\nErrorType=0\r\nLogSize=700\r\nLogName=C:\\表示\\print.log\r\n", iniText());
+
+    ini_.remove();
+    ASSERT_TRUE(writeFileBytes(kIni, "", 0));  // made by someone else, as a plain create leaves it
+    const ACCESS_MASK plain = everyoneAccess(kIni);
+    ASSERT_NE(static_cast<ACCESS_MASK>(FILE_GENERIC_WRITE), plain & FILE_GENERIC_WRITE);
+    ASSERT_NE(0, full.save());
+    EXPECT_EQ(plain, everyoneAccess(kIni));
+
+    DiagCapture diag;
+    ByteString out;
+    EXPECT_EQ(0, LogSettings::readInitFile(3, out));
+    EXPECT_EQ(0, LogSettings::writeInitFile(INIT_LOG_NAME, ByteString()));
+    EXPECT_NE(std::string::npos, diag.text().find("readInitFile() error.  Errcode=87\r\n"));
+    EXPECT_NE(std::string::npos, diag.text().find("writeInitFile() error.  Errcode=87\r\n"));
+    // A folder where the settings file belongs: it cannot be created, and nothing is written.
+    ini_.remove();
+    ASSERT_TRUE(::CreateDirectoryA(kIni.c_str(), NULL));
+    diag.clear();
+    EXPECT_EQ(0, full.save());
+    const DWORD error = ::GetLastError();
+    ::RemoveDirectoryA(kIni.c_str());
+    const std::string lines = diag.text();
+    EXPECT_EQ("createInitFile() error.  Errcode=" + std::to_string(error) + "\r\n",
+              lines.substr(lines.find("create")));
+}
+
+TEST_F(SettingsStore, DefaultLogPathFollowsTheWindowsVersion) {
+    // Only "ErrorType" in the file: the "LogName" default of the file is used as well.
+    ASSERT_TRUE(writeFileBytes(kIni, "[logviewer]\r\nErrorType=0\r\n", 26));
+    char system[MAX_PATH];
+    ASSERT_NE(0u, ::GetSystemDirectoryA(system, MAX_PATH));
+    const std::string systemDefault = std::string(system) + "\\KQVTPRT2.LOG";
+    for (const std::string version : {"winxp", "win2003", "vista"}) {
+        const std::string expected = version == "vista" ? kVistaDefault : systemDefault;
+        std::map<std::string, std::string> probe = runPlatformProbe(version, true);
+        EXPECT_EQ(expected, probe["defaultPath"]) << version;
+        EXPECT_EQ(expected, probe["initLogName"]) << version;
+        EXPECT_EQ(expected, probe["loadName"]) << version;
+    }
+    // With no file the registry fallback gives the same default path.
+    ini_.remove();
+    EXPECT_EQ(systemDefault, runPlatformProbe("winxp", true)["loadName"]);
+}
+
+// "表" and "ソ" in Shift-JIS: their trail byte is the backslash byte.
+#define HYOU "\x95\x5C"
+#define SO "\x83\x5C"
+
+TEST(LogNameRules, NormalisationTable) {
+    const std::string fits = "C:\\" + std::string(247, 'a');  // 250
+    const struct {
+        std::string typed;
+        int result;
+        std::string path;
+    } cases[] = {
+        {"C:/logs//print .log ", kLogNameOk, "C:\\logs\\print .log"},
+        {"\\ \\server\\x.log", kLogNameOk, "\\\\server\\x.log"},
+        {"C:\\logs\\ .hidden", kLogNameInvalid, ""},
+        {"C:\\\\\\\\" + fits.substr(3), kLogNameOk, fits},  // 250 once the separators are gone
+        // Trail bytes 0x5C are no separators.
+        {"C:\\" HYOU "/x.log", kLogNameOk, "C:\\" HYOU "\\x.log"},
+        {"C:\\" SO " x.log", kLogNameOk, "C:\\" SO " x.log"},
+        {"C:\\x\\" HYOU "..", kLogNameOk, "C:\\x\\" HYOU},
+        {HYOU ":\\x.log", kLogNameInvalid, ""},
+    };
+    for (const auto& c : cases) {
+        ByteString out;
+        EXPECT_EQ(c.result, normaliseLogName(c.typed.c_str(), out)) << c.typed;
+        EXPECT_EQ(c.path, c.result == kLogNameOk ? out.c_str() : "") << c.typed;
+    }
+    // File names within the fixed folder: a trail byte is no separator either.
+    ByteString joined;
+    EXPECT_EQ(kLogNameOk, joinLogFolderAndFile("C:\\f\\", SO HYOU, joined));
+    EXPECT_EQ(kLogNameInvalid, joinLogFolderAndFile("C:\\f\\", HYOU "\\x.log", joined));
+    EXPECT_EQ(3u, fileNameOffset("C:\\" HYOU HYOU SO));
+}
+
+bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+
+// A log file of `count` records of 1 KB each.
+std::string writeLog(const std::string& path, int count) {
+    std::vector<std::vector<uint8_t>> records;
+    for (int i = 0; i < count; ++i) records.push_back(RecordBuilder().kind(6).jobId(100 + i).padTo(1024).build());
+    const std::vector<uint8_t> file = buildLogFile(records, 500);
+    writeFileBytes(path, file.data(), file.size());
+    return path;
+}
+
+uint32_t headerMaxSize(const std::string& path) {
+    const std::vector<unsigned char> bytes = readFileBytes(path);
+    return bytes.size() < sizeof(LogFileHeader) ? 0 : reinterpret_cast<const LogFileHeader*>(bytes.data())->maxSize;
+}
+
+// The settings dialog, in a fresh folder with a loaded log of three records.
+class SettingsDialogTest : public SettingsStore {
+protected:
+    SettingsDialogTest() : log_(writeLog(dir_.file("print.log"), 3)), store_(log_.c_str(), 500) {
+        initCommonControlsForTests();
+        store_.load();
+    }
+
+    // Types the values and presses OK; IDCANCEL says that OK kept the dialog open.
+    INT_PTR typeAndOk(TestSettingsDialog& dialog, const char* size, const std::string* name) {
+        return showScripted(dialog, owner_.hwnd(),
+                            {[&](HWND hwnd) {
+                                 if (size) ::SetDlgItemTextA(hwnd, IDC_SIZE_EDIT, size);
+                                 const bool vista = dialog.templateId() == IDD_SETTINGS_FILE;
+                                 if (name)
+                                     ::SetDlgItemTextA(hwnd, vista ? IDC_FILE_EDIT : IDC_PATH_EDIT, name->c_str());
+                                 clickButton(hwnd, IDOK);
+                             },
+                             [](HWND hwnd) { clickButton(hwnd, IDCANCEL); }});
+    }
+
+    TempDir dir_;
+    std::string log_;
+    PrintLogStore store_;
+    HostWindow owner_;
+};
+
+// Users outside Administrators and Power Users may only look, except in write-error mode.
+TEST_F(SettingsDialogTest, TheVersionChoosesTheTemplateAndTheGroupWhatMayBeChanged) {
+    for (OsVersionCode version : {OSVER_UNKNOWN, OSVER_XP, OSVER_2003})
+        EXPECT_EQ(static_cast<UINT>(IDD_SETTINGS_PATH), TestSettingsDialog(&store_, version).templateId());
+    const struct {
+        uint32_t level;
+        int mode;
+        bool editable;
+    } cases[] = {{GROUP_ADMINISTRATORS, kModeView, true}, {GROUP_POWER_USERS, kModeView, true},
+                 {GROUP_USERS, kModeView, false},         {GROUP_NONE, kModeView, false},
+                 {GROUP_USERS, kModeWriteError, true},    {GROUP_USERS, kModeIntake, false}};
+    for (const auto& c : cases) {
+        for (UINT templateId : {IDD_SETTINGS_PATH, IDD_SETTINGS_FILE}) {
+            const bool vista = templateId == IDD_SETTINGS_FILE;
+            TestSettingsDialog dialog(&store_, vista ? OSVER_VISTA : OSVER_XP, c.level);
+            dialog.setStartMode(c.mode);
+            owner_.clearLog();
+            HWND shown = NULL;
+            EXPECT_EQ(IDCANCEL, showScripted(dialog, owner_.hwnd(), {[&](HWND hwnd) {
+                          shown = hwnd;
+                          EXPECT_EQ(-1, dialog.show(NULL));  // one at a time
+                          const int name = vista ? IDC_FILE_EDIT : IDC_PATH_EDIT;
+                          for (int id : {IDC_SIZE_EDIT, IDC_SIZE_SPIN, name, vista ? IDC_DEFAULTS_FILE : IDC_BROWSE,
+                                         IDC_DEFAULTS_PATH, IDOK})
+                              EXPECT_EQ(c.editable && ::GetDlgItem(hwnd, id), enabled(hwnd, id)) << c.level << id;
+                          EXPECT_TRUE(enabled(hwnd, vista ? IDC_FOLDER_EDIT : IDC_NAME_LABEL));
+                          clickButton(hwnd, IDCANCEL);
+                      }}));
+            pumpMessages();
+            EXPECT_EQ(0, dialog.isActive());
+            for (UINT message : {kDialogOpenedMessage, kDialogClosedMessage}) {
+                const std::vector<LoggedMessage> got = owner_.received(message);
+                ASSERT_EQ(1u, got.size());
+                EXPECT_EQ(reinterpret_cast<WPARAM>(shown), got[0].wParam);
+                EXPECT_EQ(static_cast<LPARAM>(templateId), got[0].lParam);
+            }
+        }
+    }
+}
+
+// "LogLimitSize", a REG_DWORD from 5 on, bounds the spin range (16-bit at most).
+TEST_F(SettingsDialogTest, TheSizeLimitBoundsTheRangeAtBothEdges) {
+    const struct {
+        DWORD type;
+        DWORD limit;  // 0: no value
+        DWORD storeKb;
+        uint32_t range;
+        const char* typed;
+        bool accepted;
+    } cases[] = {
+        {REG_DWORD, 0, 2000, 1000, "1000", true},  {REG_DWORD, 0, 500, 1000, "1001", false},
+        {REG_DWORD, 0, 500, 1000, "5", true},      {REG_DWORD, 0, 500, 1000, "4", false},
+        {REG_DWORD, 0, 500, 1000, "", false},      {REG_DWORD, 4, 500, 1000, "1000", true},
+        {REG_DWORD, 5, 500, 5, "6", false},        {REG_DWORD, 32767, 40000, 32767, "32767", true},
+        {REG_DWORD, 32768, 40000, 32767, "32768", false},
+        {REG_BINARY, 300, 500, 1000, "1000", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.limit) + " " + c.typed);
+        ini_.remove();
+        registry_.remove("LogLimitSize");
+        if (c.limit) setPrtLogValue("LogLimitSize", c.type, dword(c.limit));
+        store_.setMaxKb(c.storeKb);
+        TestSettingsDialog dialog(&store_, OSVER_XP);
+        BoxAnswerer boxes(kSizeCaption, IDOK);
+        DWORD selection = 0;
+        const INT_PTR result = showScripted(dialog, owner_.hwnd(), {[&](HWND hwnd) {
+            EXPECT_EQ(MAKELONG(c.range, 5), ::SendDlgItemMessageA(hwnd, IDC_SIZE_SPIN, UDM_GETRANGE, 0, 0));
+            EXPECT_EQ(std::to_string(std::min<DWORD>(c.storeKb, c.range)), dialogItemText(hwnd, IDC_SIZE_EDIT));
+            ::SetDlgItemTextA(hwnd, IDC_SIZE_EDIT, c.typed);
+            clickButton(hwnd, IDOK);
+            EXPECT_TRUE(c.accepted || ::GetDlgItem(hwnd, IDC_SIZE_EDIT) == ::GetFocus());
+            selection = static_cast<DWORD>(::SendDlgItemMessageA(hwnd, IDC_SIZE_EDIT, EM_GETSEL, 0, 0));
+        }, [&](HWND hwnd) { clickButton(hwnd, IDCANCEL); }});
+        EXPECT_EQ(c.accepted ? IDOK : IDCANCEL, result);
+        EXPECT_EQ(c.accepted ? c.typed : "", ini_.get("LogSize"));
+        if (c.accepted) continue;
+        ASSERT_TRUE(boxes.wait(15000));
+        EXPECT_EQ("5 ～ " + std::to_string(c.range) + "の範囲を指定してください。", boxes.texts()[0]);
+        EXPECT_EQ(static_cast<DWORD>(MAKELONG(0, std::strlen(c.typed))), selection);
+    }
+}
+
+// Only a lower maximum shrinks the log; a missing file is made and opened to everyone on 6.x.
+TEST_F(SettingsDialogTest, OkAppliesTheValuesShrinksOnlyALowerMaximumAndCreatesMissingLogs) {
+    writeLog(log_, 20);
+    const std::vector<unsigned char> before = readFileBytes(log_);
+    std::string upper = log_;
+    for (char& ch : upper) ch = static_cast<char>(::toupper(static_cast<unsigned char>(ch)));
+    const std::string fixed = kDataFolder + "\\表.log";
+    ::DeleteFileA(fixed.c_str());
+    const struct {
+        DWORD storeKb;
+        const char* size;
+        std::string typed;  // empty: the name as shown
+        std::string path;
+        size_t rows;  // left in the list
+        bool created;
+    } cases[] = {
+        {500, "800", "", log_, 20, false},
+        {10, "10", "", log_, 20, false},  // the same maximum, though the file is larger
+        {500, "500", upper, upper, 20, false},  // the same file in other letters: no change
+        {500, "10", "", log_, 0, false},
+        {500, "200", dir_.file("") + "/fresh.log ", dir_.file("fresh.log"), 0, true},  // stored normalised
+        {500, "200", "表.log", fixed, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " " + c.size);
+        PrintLogStore store(log_.c_str(), c.storeKb);
+        ASSERT_EQ(kLoadChanged, store.load());
+        ini_.set("ErrorType", "7");
+        TestSettingsDialog dialog(&store, c.path == fixed ? OSVER_VISTA : OSVER_XP);
+        EXPECT_EQ(IDOK, typeAndOk(dialog, c.size, c.typed.empty() ? nullptr : &c.typed));
+        EXPECT_EQ(static_cast<DWORD>(std::atoi(c.size)), store.maxKb());
+        EXPECT_EQ(c.rows, store.count());
+        EXPECT_EQ(c.rows != 0, before == readFileBytes(log_));
+        EXPECT_EQ(c.path, store.logPath());
+        EXPECT_EQ(std::string(c.size) + " " + c.path + " 0",
+                  ini_.get("LogSize") + " " + ini_.get("LogName") + " " + ini_.get("ErrorType"));
+        if (!c.created) continue;
+        EXPECT_EQ(64u, fileSize(c.path));
+        EXPECT_EQ(200u * 1024, headerMaxSize(c.path));
+        EXPECT_EQ(c.path == fixed, (everyoneAccess(c.path) & FILE_GENERIC_WRITE) == FILE_GENERIC_WRITE);
+    }
+    EXPECT_EQ(10u * 1024, headerMaxSize(log_));
+    ::DeleteFileA(fixed.c_str());
+}
+
+TEST_F(SettingsDialogTest, RefusedNamesKeepEverything) {
+    writeFileBytes(dir_.file("foreign.txt"), "hello, world", 12);
+    writeFileBytes(dir_.file("empty.log"), "", 0);
+    // Missing at the check, made by another process just before the create.
+    const std::string made = dir_.file("made.log");
+    CreateFileHook hook(made, [&] { writeFileBytes(made, "hello, world", 12); });
+    const struct {
+        OsVersionCode version;
+        std::string typed;
+        const char* message;
+    } cases[] = {
+        {OSVER_XP, dir_.file("missing\\print.log"), kNameFolderMissing},
+        {OSVER_XP, dir_.file("foreign.txt"), kNameNotPrintLog},
+        {OSVER_XP, dir_.file("empty.log"), kNameNotPrintLog},
+        {OSVER_XP, made, kNameNotPrintLog},
+        {OSVER_XP, "print.log", kNameInvalid},
+        {OSVER_XP, "C:\\" + std::string(248, 'x'), kNameMalformed},
+        {OSVER_VISTA, "sub\\print.log", kNameInvalid},
+        {OSVER_VISTA, "", kNameInvalid},
+        {OSVER_VISTA, std::string(250 - kDataFolder.size(), 'f'), kNameInvalid},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        TestSettingsDialog dialog(&store_, c.version);
+        BoxAnswerer boxes(kNameCaption, IDOK);
+        EXPECT_EQ(IDCANCEL, typeAndOk(dialog, nullptr, &c.typed));
+        ASSERT_TRUE(boxes.wait(15000));
+        EXPECT_EQ(c.message, boxes.texts()[0]);
+        EXPECT_EQ(log_, store_.logPath());
+        EXPECT_EQ(3u, store_.count());
+        EXPECT_EQ("", ini_.get("LogName"));
+    }
+    EXPECT_FALSE(fileExists(dir_.file("missing\\print.log")));
+}
+
+// A failed save leaves the viewer on the settings that the intake still reads.
+TEST_F(SettingsDialogTest, FailuresAfterTheChecksAreReportedAndKeepTheDialogOpen) {
+    // A log whose first record has no valid size: it verifies, but cannot be shrunk.
+    LogFileHeader header;
+    makeFreshHeader(header, 500);
+    std::vector<uint8_t> broken(sizeof header + 20 * 1024, 0);
+    header.usedSize = header.appendOffset = header.tailOffset = static_cast<uint32_t>(broken.size());
+    std::memcpy(broken.data(), &header, sizeof header);
+    const std::string other = dir_.file("other.log");
+    for (bool saveFails : {true, false}) {
+        SCOPED_TRACE(saveFails);
+        if (!saveFails) writeFileBytes(log_, broken.data(), broken.size());
+        // A folder where the settings file should be: nothing can be written there.
+        ASSERT_TRUE(!saveFails || ::CreateDirectoryA(ScopedSettingsFile::path().c_str(), NULL));
+        TestSettingsDialog dialog(&store_, OSVER_XP);
+        BoxAnswerer boxes(kSettingsErrorCaption, IDOK);
+        EXPECT_EQ(IDCANCEL, typeAndOk(dialog, "10", saveFails ? &other : nullptr));
+        ::RemoveDirectoryA(ScopedSettingsFile::path().c_str());
+        ASSERT_TRUE(boxes.wait(15000));
+        EXPECT_EQ(saveFails ? kApplySaveFailed : kApplyResizeFailed, boxes.texts()[0]);
+        EXPECT_EQ(static_cast<DWORD>(saveFails ? kErrorSettingsFile : kErrorOther), store_.errorKind());
+        EXPECT_EQ(log_, store_.logPath());
+        EXPECT_EQ(saveFails ? 500u : 10u, store_.maxKb());
+        EXPECT_EQ(saveFails ? "" : "10", ini_.get("LogSize"));
+        EXPECT_EQ(saveFails ? 64u : broken.size(), fileSize(saveFails ? other : log_));
+    }
+}
+
+}  // namespace
