@@ -127,7 +127,7 @@ TEST(RecordTexts, CutsKeepWholeCharactersToTheLastByte) {
     }
 }
 
-TEST(LogRecordView, NoticesBoundsShortRecordsAndReparsing) {
+TEST(LogRecordView, NoticesSizeBoundsAndReassignment) {
     ByteBuffer notice;
     ASSERT_TRUE(buildNoticeRecord(kNoticeFileSwitched, SYSTEMTIME{2026, 12, 0, 6, 7, 30, 5, 0}, notice));
     LogRecordView view;

@@ -4,8 +4,8 @@
 #include <sddl.h>
 
 #include <map>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "services/AccessRights.h"
