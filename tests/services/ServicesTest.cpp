@@ -1,64 +1,142 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
+#include <windows.h>
+#include <sddl.h>
 
-#include "services/ByteBuffer.h"
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "services/AccessRights.h"
 #include "services/ByteString.h"
 #include "services/RegistryKey.h"
 #include "services/SystemLibrary.h"
-#include "services/WorkerThread.h"
+#include "tests/support/PlatformProbe.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace {
 
-TEST(ByteBuffer, AllocationZeroFillsAndResizeKeepsThePrefix) {
-    ByteBuffer b;
-    ASSERT_TRUE(b.allocate(8));
-    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(0, b.data()[i]);
-    std::memcpy(b.data(), "abcdefgh", 8);
-    ASSERT_TRUE(b.resize(12));
-    EXPECT_EQ(0, std::memcmp(b.data(), "abcdefgh\0\0\0\0", 12));
-    ASSERT_TRUE(b.resize(3));
-    EXPECT_EQ(3u, b.size());
-    EXPECT_EQ(0, std::memcmp(b.data(), "abc", 3));
-    EXPECT_TRUE(b.sameBytes("abc", 3));
-    EXPECT_FALSE(b.sameBytes("abd", 3));
-    // An impossible size fails and leaves the buffer empty.
-    EXPECT_FALSE(b.allocate(static_cast<size_t>(-64)));
-    EXPECT_TRUE(b.empty());
+OSVERSIONINFOA report(DWORD platform, DWORD major, DWORD minor, DWORD build) {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+    info.dwPlatformId = platform;
+    info.dwMajorVersion = major;
+    info.dwMinorVersion = minor;
+    info.dwBuildNumber = build;
+    return info;
 }
 
-TEST(ByteString, SearchStepsOverDoubleByteCharacters) {
-    ASSERT_EQ(932u, ::GetACP());
-    ByteString s;
-    s.assign("表示\\x");  // 0x95 0x5C is "表": its trail byte equals "\"
-    EXPECT_EQ(4u, s.find("\\"));
-    s.assign("表");
-    EXPECT_EQ(ByteString::npos, s.find("\\"));
-    EXPECT_FALSE(s.contains("\\"));
-    s.assign("ソY");  // "ソ" is 0x83 0x5C
-    EXPECT_TRUE(s.contains("Y"));
-    s.assign("abcabc");
-    EXPECT_EQ(3u, s.find("abc", 1));
-    EXPECT_EQ(ByteString::npos, s.find("abd"));
+TEST(AccessRights, VersionCodesFromReportsAndFromWine) {
+    const DWORD nine = VER_PLATFORM_WIN32_WINDOWS, nt = VER_PLATFORM_WIN32_NT;
+    const std::pair<OSVERSIONINFOA, OsVersionCode> cases[] = {
+        {report(nine, 4, 0, 0x04090000), OSVER_95},  // the minor byte sits in the build number
+        {report(nine, 4, 10, 0x040A08AE), OSVER_98},
+        {report(nine, 4, 89, 0x04590000), OSVER_98},
+        {report(nine, 4, 90, 0x045A0BB8), OSVER_ME},
+        {report(nt, 4, 0, 1381), OSVER_NT4},
+        {report(nt, 5, 0, 2195), OSVER_2000},
+        {report(nt, 5, 1, 2600), OSVER_XP},
+        {report(nt, 5, 2, 3790), OSVER_2003},
+        {report(nt, 5, 3, 0), OSVER_UNKNOWN},
+        {report(nt, 6, 3, 9600), OSVER_VISTA},
+        {report(nt, 10, 0, 19045), OSVER_UNKNOWN},
+        {report(VER_PLATFORM_WIN32s, 3, 10, 0), OSVER_UNKNOWN},
+    };
+    for (const auto& [info, expected] : cases)
+        EXPECT_EQ(expected, classifyOsVersion(info)) << info.dwMajorVersion << "." << info.dwMinorVersion;
+    // What a program sees when Wine plays an older or a newer Windows, the codes by number.
+    const std::map<std::string, std::string> wine = {{"winxp", "64"}, {"win2k", "32"},   {"win2003", "128"},
+                                                     {"win98", "2"},  {"vista", "256"}, {"win10", "256"}};
+    for (const auto& w : wine) {
+        std::map<std::string, std::string> probe = runPlatformProbe(w.first);
+        EXPECT_EQ(w.second, probe["version"]) << w.first;
+        EXPECT_EQ("4", probe["group"]) << w.first;  // Wine's token holds the administrators
+    }
 }
 
-TEST(ByteString, ReplaceAllAndAppend) {
+TEST(AccessRights, GroupLevelFromBuiltinMembership) {
+    const DWORD on = SE_GROUP_ENABLED;
+    // The token's groups, their attributes and the level they give.
+    const std::tuple<std::vector<const char*>, DWORD, uint32_t> cases[] = {
+        {{}, on, GROUP_NONE},
+        {{"S-1-5-32-545"}, on, GROUP_USERS},
+        {{"S-1-1-0", "S-1-5-32-547"}, on, GROUP_POWER_USERS},
+        {{"S-1-5-32-545", "S-1-5-32-547", "S-1-5-32-544"}, on, GROUP_ADMINISTRATORS},
+        {{"S-1-5-32-545", "S-1-5-32-544"}, SE_GROUP_USE_FOR_DENY_ONLY, GROUP_ADMINISTRATORS},  // filtered token
+        {{"S-1-5-32-546"}, on, GROUP_NONE},  // guests
+        {{"S-1-5-21-1-2-3-544", "S-1-1-32-545", "S-1-5-32"}, on, GROUP_NONE},
+    };
+    for (const auto& [sids, attributes, level] : cases) {
+        std::vector<unsigned char> buffer(sizeof(TOKEN_GROUPS) + sids.size() * sizeof(SID_AND_ATTRIBUTES));
+        TOKEN_GROUPS* groups = reinterpret_cast<TOKEN_GROUPS*>(buffer.data());
+        for (const char* sid : sids) {
+            ASSERT_TRUE(::ConvertStringSidToSidA(sid, &groups->Groups[groups->GroupCount].Sid));
+            groups->Groups[groups->GroupCount++].Attributes = attributes;
+        }
+        EXPECT_EQ(level, groupLevelOf(groups)) << (sids.empty() ? "none" : sids.back());
+        for (DWORD i = 0; i < groups->GroupCount; ++i) ::LocalFree(groups->Groups[i].Sid);
+    }
+    EXPECT_EQ(GROUP_NONE, groupLevelOf(nullptr));
+}
+
+// The DACL of an object as a fresh query reads it, in the security descriptor language.
+std::string daclOf(HANDLE object) {
+    DWORD size = 0;
+    ::GetKernelObjectSecurity(object, DACL_SECURITY_INFORMATION, NULL, 0, &size);
+    std::vector<unsigned char> sd(size ? size : 1);
+    char* text = NULL;
+    if (!::GetKernelObjectSecurity(object, DACL_SECURITY_INFORMATION, sd.data(), size, &size) ||
+        !::ConvertSecurityDescriptorToStringSecurityDescriptorA(sd.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                                &text, NULL))
+        return "unreadable";
+    std::string out = text;
+    ::LocalFree(text);
+    return out;
+}
+
+TEST(AccessRights, GrantEveryoneAccessLeavesOneEntryOrANullDacl) {
+    SECURITY_ATTRIBUTES sa = {sizeof sa, NULL, FALSE};
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;OICI;0x1f0003;;;BA)(A;;0x100000;;;SY)", SDDL_REVISION_1, &sa.lpSecurityDescriptor, NULL));
+    HANDLE event = ::CreateEventA(&sa, TRUE, FALSE, NULL);
+    ::LocalFree(sa.lpSecurityDescriptor);
+    ASSERT_NE(0, grantEveryoneAccess(event, 0x1F01FF));
+    EXPECT_EQ("D:(A;;FA;;;WD)", daclOf(event));
+    ::CloseHandle(event);
+
+    SECURITY_DESCRIPTOR open;  // a null DACL, which lets everyone in already
+    ::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+    ::SetSecurityDescriptorDacl(&open, TRUE, NULL, FALSE);
+    sa.lpSecurityDescriptor = &open;
+    event = ::CreateEventA(&sa, TRUE, FALSE, NULL);
+    const std::string before = daclOf(event);
+    EXPECT_NE(0, grantEveryoneAccess(event, 0x1F01FF));
+    EXPECT_EQ(before, daclOf(event));
+    ::CloseHandle(event);
+    EXPECT_EQ(0, grantEveryoneAccess(NULL, 0x1F01FF));
+}
+
+TEST(ByteString, SearchAndReplaceStepOverDoubleByteCharacters) {
+    // The text, the needle, where the search starts and where it finds the needle. "表" is
+    // 0x95 0x5C and "ポ" 0x83 0x7C: their trail bytes are "\" and "|".
+    const std::tuple<const char*, const char*, size_t, size_t> cases[] = {
+        {"表示\\x", "\\", 0, 4},
+        {"表", "\\", 0, ByteString::npos},
+        {"ポ|", "|", 0, 2},
+        {"abcabc", "abc", 1, 3},
+        {"ab\x95", "\x95", 0, 2},  // a lead byte at the very end is a character of its own
+        {"表x", "x", 1, 2},  // a start inside a character moves to the next boundary
+    };
     ByteString s;
-    s.assign("a/b/表/c");
+    for (const auto& [text, needle, from, expected] : cases) {
+        s.assign(text);
+        EXPECT_EQ(expected, s.find(needle, from)) << text << " / " << needle;
+    }
+    s.assign("a/表/ポ|");
     ASSERT_TRUE(s.replaceAll("/", "\\\\"));
-    EXPECT_STREQ("a\\\\b\\\\表\\\\c", s.c_str());
-    s.assign("表表");
-    ASSERT_TRUE(s.replaceAll("\\", "/"));  // trail bytes untouched
-    EXPECT_STREQ("表表", s.c_str());
-    s.assign("xx");
-    ASSERT_TRUE(s.replaceAll("x", "xyx"));
-    EXPECT_STREQ("xyxxyx", s.c_str());
-    s.append("!");
-    s.append(s.c_str(), 2);  // appending a part of itself
-    EXPECT_STREQ("xyxxyx!xy", s.c_str());
-    EXPECT_EQ(9u, s.length());
+    ASSERT_TRUE(s.replaceAll("|", "!"));
+    EXPECT_STREQ("a\\\\表\\\\ポ!", s.c_str());
 }
 
 TEST(RegistryKey, ReadsOnlyTheExactType) {
@@ -66,79 +144,48 @@ TEST(RegistryKey, ReadsOnlyTheExactType) {
     ScopedMachineKey scoped(sub);
     scoped.setString("Text", "hello");
     scoped.setDword("Number", 42);
-    scoped.setBinary("Unterminated", "abc", 3);
+    HKEY raw;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub, 0, KEY_SET_VALUE, &raw));
+    ::RegSetValueExA(raw, "Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%TEMP%"), 7);
+    ::RegSetValueExA(raw, "Long", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\1\0\0\0\0\0\0\0"), 8);
+    ::RegCloseKey(raw);
+
     RegistryKey key;
     ASSERT_EQ(1, key.open(HKEY_LOCAL_MACHINE, sub, KEY_READ));
     ByteString text;
+    DWORD number = 7;
+    ByteBuffer bytes;
     EXPECT_EQ(1, key.readString("Text", text));
-    EXPECT_STREQ("hello", text.c_str());
-    EXPECT_EQ(0, key.readString("Number", text));
-    DWORD number = 0;
     EXPECT_EQ(1, key.readDword("Number", number));
     EXPECT_EQ(42u, number);
-    EXPECT_EQ(0, key.readDword("Text", number));
-    ByteBuffer raw;
-    EXPECT_EQ(1, key.readValue("Unterminated", REG_BINARY, raw));
-    EXPECT_EQ(3u, raw.size());
-    EXPECT_EQ(0, key.readValue("Missing", REG_BINARY, raw));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ::GetLastError());
-
-    RegistryKey writable;
-    ASSERT_EQ(1, writable.open(HKEY_LOCAL_MACHINE, sub, KEY_ALL_ACCESS));
-    EXPECT_EQ(1, writable.setString("New", "v"));
-    EXPECT_EQ(1, writable.deleteValue("New"));
-    EXPECT_EQ(0, writable.deleteValue("New"));
-}
-
-DWORD WINAPI waitForEvent(void* event) {
-    ::WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
-    return 0;
-}
-
-TEST(WorkerThread, StopWaitsForTheThreadToEnd) {
-    HANDLE event = ::CreateEventA(NULL, TRUE, FALSE, NULL);
-    WorkerThread thread;
-    ASSERT_EQ(1, thread.start(waitForEvent, event));
-    EXPECT_TRUE(thread.isRunning());
-    EXPECT_EQ(0, thread.start(waitForEvent, event));  // one thread per object
-    ::SetEvent(event);
-    thread.stop(50, 30000);
-    EXPECT_EQ(NULL, thread.handle());
-    ::CloseHandle(event);
-}
-
-TEST(WorkerThread, StopTerminatesAThreadThatDoesNotEnd) {
-    HANDLE event = ::CreateEventA(NULL, TRUE, FALSE, NULL);
-    WorkerThread thread;
-    ASSERT_EQ(1, thread.start(waitForEvent, event));
-    HANDLE copy;
-    ::DuplicateHandle(::GetCurrentProcess(), thread.handle(), ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    const DWORD start = ::GetTickCount();
-    thread.stop(50, 300);
-    EXPECT_GE(::GetTickCount() - start, 300u);
-    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(copy, 2000));
-    ::CloseHandle(copy);
-    ::CloseHandle(event);
+    // Values refused as a string (0), a DWORD (1) or binary (2), and the error left behind.
+    const std::tuple<const char*, int, DWORD> refused[] = {
+        {"Number", 0, ERROR_DATATYPE_MISMATCH},
+        {"Expand", 0, ERROR_DATATYPE_MISMATCH},
+        {"Text", 1, ERROR_DATATYPE_MISMATCH},
+        {"Long", 1, ERROR_INVALID_DATA},
+        {"Missing", 2, ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto& [name, kind, error] : refused) {
+        int result = kind == 0 ? key.readString(name, text)
+                               : kind == 1 ? key.readDword(name, number) : key.readValue(name, REG_BINARY, bytes);
+        EXPECT_EQ(0, result) << name << " as " << kind;
+        EXPECT_EQ(error, ::GetLastError()) << name << " as " << kind;
+    }
+    EXPECT_EQ(42u, number);
 }
 
 TEST(SystemLibrary, LoadsFromTheSystemFolderOnly) {
     char system[MAX_PATH];
     ASSERT_NE(0u, ::GetSystemDirectoryA(system, MAX_PATH));
-    // A DLL planted beside the program: a search by name finds it, a system load does not.
+    // A DLL planted beside the program is found by a plain search, never by a system load.
     const std::string planted = testBinaryDir() + "kqvtplanted.dll";
     ASSERT_TRUE(::CopyFileA((std::string(system) + "\\msimg32.dll").c_str(), planted.c_str(), FALSE));
     EXPECT_EQ(NULL, loadSystemLibrary("kqvtplanted.dll"));
-    HMODULE searched = ::LoadLibraryA("kqvtplanted.dll");
-    EXPECT_NE(nullptr, searched);
-    if (searched) ::FreeLibrary(searched);
     ::DeleteFileA(planted.c_str());
-
     ScopedLibrary version("version.dll");
-    char path[MAX_PATH] = "";
-    ASSERT_NE(nullptr, version.get());
-    ::GetModuleFileNameA(version.get(), path, MAX_PATH);
-    EXPECT_EQ(0, ::_strnicmp(path, system, std::strlen(system)));
-    EXPECT_EQ(NULL, loadSystemLibrary(path));  // a path is no name of the system's
+    EXPECT_NE(nullptr, version.get());
+    EXPECT_EQ(NULL, loadSystemLibrary((std::string(system) + "\\version.dll").c_str()));  // a path is no name
 }
 
 }  // namespace
