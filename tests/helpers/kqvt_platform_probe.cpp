@@ -1,7 +1,7 @@
 // Test helper: reports what this process sees of the platform and the settings store, one
 // "name=value" line each, into OUTFILE. Tests run it under a Wine version of their choice
 // (set per executable), which the test process itself cannot change.
-//   kqvt_platform_probe OUTFILE            version code and group level only
+//   kqvt_platform_probe OUTFILE            version code only
 //   kqvt_platform_probe OUTFILE settings   also the default paths and a settings load
 //                                          (which creates the settings folders)
 #include <windows.h>
@@ -18,7 +18,6 @@ int main(int argc, char** argv) {
     FILE* out = std::fopen(argv[1], "wb");
     if (!out) return 3;
     std::fprintf(out, "version=%u\n", static_cast<unsigned>(getOsVersionCode()));
-    std::fprintf(out, "group=%u\n", static_cast<unsigned>(getUserGroupLevel()));
     if (argc < 3 || std::strcmp(argv[2], "settings") != 0) {
         std::fclose(out);
         return 0;
@@ -31,10 +30,7 @@ int main(int argc, char** argv) {
     std::fprintf(out, "initLogName=%s\n", initName.c_str());
     LogSettings settings;
     settings.load();
-    std::fprintf(out, "loadSize=%d\nloadName=%s\n", settings.logSize, settings.logName.c_str());
-    char system[MAX_PATH];
-    ::GetSystemDirectoryA(system, MAX_PATH);
-    std::fprintf(out, "systemDirectory=%s\n", system);
+    std::fprintf(out, "loadName=%s\n", settings.logName.c_str());
     std::fclose(out);
     return 0;
 }

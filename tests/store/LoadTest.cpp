@@ -2,19 +2,22 @@
 
 #include <cstring>
 
-#include "services/ScopedHandle.h"
-#include "store/LogWriter.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"
 
 namespace {
 
-int append(const std::string& path, const Bytes& record, uint32_t kb) {
-    ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
-    return writeLogFile(h.get(), record.data(), uint32_t(record.size()), kb);
+RecordBuilder job(uint32_t id) { return RecordBuilder().jobId(id).time(2026, 7, 1, 9, 0, 0); }
+
+// One load as the list window sees it: the result and each row's mark, then the window
+// takes the marks in.
+void expectLoad(PrintLogStore& store, int result, const std::vector<int>& states) {
+    EXPECT_EQ(result, store.load());
+    EXPECT_EQ(states, rowStates(store));
+    applyRows(store);
 }
 
-RecordBuilder job(uint32_t id) { return RecordBuilder().jobId(id).time(2026, 7, 1, 9, 0, 0); }
+const int C = ROW_CURRENT, N = ROW_NEW, G = ROW_GONE;
 
 }  // namespace
 
@@ -26,57 +29,44 @@ TEST(Load, ReloadMarksWhatTheWindowMustDo) {
     // An empty log, and one whose used size says empty although bytes follow.
     Bytes padded = buildLogFile({});
     ASSERT_TRUE(writeLog(path, padded));
-    EXPECT_EQ(kLoadChanged, store.load());
+    expectLoad(store, kLoadChanged, {});
     const Bytes extra = job(1).build();
     padded.insert(padded.end(), extra.begin(), extra.end());
     ASSERT_TRUE(writeLog(path, padded));
-    EXPECT_EQ(kLoadChanged, store.load());
-    EXPECT_EQ(0u, store.count());
+    expectLoad(store, kLoadChanged, {});
 
     std::vector<Bytes> records = {job(1).build(), job(2).build(), job(3).build(), job(4).build()};
     ASSERT_TRUE(writeLog(path, buildLogFile(records, 2)));
-    ASSERT_EQ(kLoadChanged, store.load());
-    EXPECT_EQ(std::vector<int>(4, ROW_NEW), rowStates(store));
-    applyRows(store);
+    expectLoad(store, kLoadChanged, {N, N, N, N});
     EXPECT_EQ(kLoadUnchanged, store.load());
-
-    ASSERT_EQ(kWriteStored, append(path, job(5).build(), 2));
-    EXPECT_EQ(kLoadChanged, store.load());
-    EXPECT_EQ((std::vector<int>{ROW_CURRENT, ROW_CURRENT, ROW_CURRENT, ROW_CURRENT, ROW_NEW}), rowStates(store));
-    applyRows(store);
+    ASSERT_EQ(kWriteStored, appendRecord(path, job(5).build(), 2));
+    expectLoad(store, kLoadChanged, {C, C, C, C, N});
 
     // The same job, requester and time with other content: the row takes the new record.
     records.push_back(job(5).build());
     records[1] = job(2).document("changed.doc").build();
     ASSERT_TRUE(writeLog(path, buildLogFile(records, 2)));
     EXPECT_EQ(kLoadChanged, store.load());
-    EXPECT_EQ((std::vector<int>{ROW_CURRENT, ROW_CHANGED, ROW_CURRENT, ROW_CURRENT, ROW_CURRENT}), rowStates(store));
+    EXPECT_EQ((std::vector<int>{C, ROW_CHANGED, C, C, C}), rowStates(store));
     EXPECT_STREQ("changed.doc", store.firstNode()->next->view.documentName);
     applyRows(store);
 
     // A record that pushes exactly the three oldest out of the 2 KB log.
-    const Bytes file = readFileBytes(path);
     const uint32_t fourth = 64 + uint32_t(records[0].size() + records[1].size() + records[2].size());
-    const uint32_t big = 2048 - 64 - uint32_t(file.size() - fourth);
-    ASSERT_EQ(kWriteStored, append(path, job(6).padTo(big).build(), 2));
-    EXPECT_EQ(kLoadChanged, store.load());
-    EXPECT_EQ((std::vector<int>{ROW_GONE, ROW_GONE, ROW_GONE, ROW_CURRENT, ROW_CURRENT, ROW_NEW}), rowStates(store));
-    applyRows(store);
+    const uint32_t big = 2048 - 64 - uint32_t(fileSize(path) - fourth);
+    ASSERT_EQ(kWriteStored, appendRecord(path, job(6).padTo(big).build(), 2));
+    expectLoad(store, kLoadChanged, {G, G, G, C, C, N});
 
     // An error record that a later completion closes is hidden, at every load after.
-    ASSERT_EQ(kWriteStored, append(path, job(9).kind(3).errorCode(320).build(), 500));
-    EXPECT_EQ(kLoadChanged, store.load());
-    applyRows(store);
-    ASSERT_EQ(kWriteStored, append(path, job(9).time(2026, 7, 1, 9, 5, 0).build(), 500));
-    EXPECT_EQ(kLoadChanged, store.load());
-    EXPECT_EQ((std::vector<int>{ROW_CURRENT, ROW_CURRENT, ROW_CURRENT, ROW_HIDDEN, ROW_NEW}), rowStates(store));
-    applyRows(store);
+    ASSERT_EQ(kWriteStored, appendRecord(path, job(9).kind(3).errorCode(320).build(), 500));
+    expectLoad(store, kLoadChanged, {C, C, C, N});
+    ASSERT_EQ(kWriteStored, appendRecord(path, job(9).time(2026, 7, 1, 9, 5, 0).build(), 500));
+    expectLoad(store, kLoadChanged, {C, C, C, ROW_HIDDEN, N});
     EXPECT_EQ(kLoadChanged, store.load());
 
     // Emptied by another process: every row goes.
     ASSERT_TRUE(writeLog(path, buildLogFile({})));
-    EXPECT_EQ(kLoadChanged, store.load());
-    EXPECT_EQ(std::vector<int>(5, ROW_GONE), rowStates(store));
+    expectLoad(store, kLoadChanged, {G, G, G, G, G});
 }
 
 // Every outcome of the verification, with its diagnostic line: a busy file leaves the rows
@@ -89,7 +79,7 @@ TEST(Load, FailuresTellTheWindowWhatToDo) {
     Bytes broken = good;
     const uint32_t tooLong = 4000;
     std::memcpy(broken.data() + 64 + job(1).build().size(), &tooLong, 4);
-    const std::vector<int> kept(2, ROW_CURRENT), gone(2, ROW_GONE);
+    const std::vector<int> kept = {C, C}, gone = {G, G};
     struct Case {
         const char* what; std::string path; std::string content; DWORD holdMs; int code; const char* line;
         std::vector<int> states;
@@ -118,8 +108,8 @@ TEST(Load, FailuresTellTheWindowWhatToDo) {
         ChildProcess holder;
         ReadyEvent ready;
         if (c.holdMs) {
-            ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + path + "\" " + std::to_string(c.holdMs) + " " +
-                                                               ready.name()));
+            const std::string hold = std::to_string(c.holdMs) + " " + ready.name();
+            ASSERT_TRUE(startHelper(holder, "kqvt_holder", "file \"" + path + "\" " + hold));
             ASSERT_TRUE(ready.wait(10000));
         }
         diag.clear();
