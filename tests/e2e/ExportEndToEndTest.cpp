@@ -73,9 +73,8 @@ TEST_F(Export, WritesTheListedRecordsAndLeavesTheLogAsItWas) {
     EXPECT_NE(std::string::npos, all.find("\r\nclosed,report.txt,user1,1,0,1,NORVALE QV-2810,"));
 }
 
-// Every failure exits with its error kind and writes its diagnostic line; an old target
-// that cannot be replaced keeps its bytes, the log is never touched and no temporary file
-// is left behind. A missing log exports as the header line alone.
+// Every failure exits with its kind and diagnostic line; the old target and the log keep
+// their bytes, no temporary file is left. A missing log exports as the header line alone.
 TEST_F(Export, FailuresExitWithTheirKindAndLeaveNoPartialFile) {
     struct Case { const char* name; std::string logName, target; bool hold; DWORD exitCode; } cases[] = {
         {"missing target folder", log_, dir_.file("none\\out.csv"), false, 6},

@@ -18,19 +18,17 @@ int main(int argc, char** argv) {
     FILE* out = std::fopen(argv[1], "wb");
     if (!out) return 3;
     std::fprintf(out, "version=%u\n", static_cast<unsigned>(getOsVersionCode()));
-    if (argc < 3 || std::strcmp(argv[2], "settings") != 0) {
-        std::fclose(out);
-        return 0;
+    if (argc > 2 && std::strcmp(argv[2], "settings") == 0) {
+        ByteString path;
+        const int ok = LogSettings::getDefaultLogPath(path);
+        std::fprintf(out, "defaultPath=%s\n", ok ? path.c_str() : "<failed>");
+        ByteString initName;
+        LogSettings::readInitFile(INIT_LOG_NAME, initName);
+        std::fprintf(out, "initLogName=%s\n", initName.c_str());
+        LogSettings settings;
+        settings.load();
+        std::fprintf(out, "loadName=%s\n", settings.logName.c_str());
     }
-    ByteString path;
-    const int ok = LogSettings::getDefaultLogPath(path);
-    std::fprintf(out, "defaultPath=%s\n", ok ? path.c_str() : "<failed>");
-    ByteString initName;
-    LogSettings::readInitFile(INIT_LOG_NAME, initName);
-    std::fprintf(out, "initLogName=%s\n", initName.c_str());
-    LogSettings settings;
-    settings.load();
-    std::fprintf(out, "loadName=%s\n", settings.logName.c_str());
     std::fclose(out);
     return 0;
 }

@@ -55,8 +55,7 @@ TEST_F(Intake, ValuesThatCannotBeStoredLeaveANotice) {
     }
 }
 
-// Each failure leaves its kind and its diagnostic line; once read, the value is gone
-// whatever happens to the file.
+// Each failure leaves its kind and its diagnostic line; once read, the value is gone anyway.
 TEST_F(Intake, FailuresLeaveTheirKindAndLine) {
     const std::string folder = dir_.file("folder.log"), foreign = dir_.file("foreign.log");
     ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), NULL));

@@ -43,10 +43,8 @@ TEST(LogWriter, BoundsAndHeaderOfAWrite) {
         for (int i = 36; i < 64; ++i) file[i] = uint8_t(i);
         const Bytes before = file;
         ASSERT_EQ(c.result, writeThroughFile(dir, file, RecordBuilder().jobId(4).padTo(c.size).build(), 4));
-        if (c.result != kWriteStored) {
-            EXPECT_EQ(before, file);
-            continue;
-        }
+        EXPECT_EQ(c.result != kWriteStored, before == file);
+        if (c.result != kWriteStored) continue;
         ASSERT_EQ(64 + 1000 * c.kept + c.size, file.size());
         EXPECT_EQ(4 - c.kept, recordAt(file, 64).jobId);
         expectHeader(file, M, 5 * 1024, 64 + 1000 * c.kept);
