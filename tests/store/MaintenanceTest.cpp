@@ -11,7 +11,8 @@ TEST(Maintenance, ResizeToASmallerMaximum) {
     const std::string path = dir.file("KQVTPRT2.LOG");
     std::vector<Bytes> records;
     for (uint32_t i = 0; i < 300; ++i) records.push_back(RecordBuilder().jobId(i).padTo(1024).build());
-    const Bytes file = buildLogFile(records, 512);
+    Bytes file = buildLogFile(records, 512);
+    reinterpret_cast<LogFileHeader*>(file.data())->previousMaxSize = 100 * 1024;  // an older maximum
     ASSERT_TRUE(writeLog(path, file));
     PrintLogStore store(path.c_str(), 512);
     EXPECT_EQ(0, store.resize());
