@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <string>
 
 #include "diagnostics/DiagLog.h"
 #include "tests/support/DiagCapture.h"
-#include "tests/support/TestEnvironment.h"
 
 // Without the trace key nothing is written; the log would lie in the current folder.
 TEST(DiagLog, WritesNothingWithoutTheTraceKey) {

@@ -2,10 +2,6 @@
 // code and the bytes of the file it leaves.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "services/ScopedHandle.h"
 #include "settings/SettingsTexts.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"

@@ -1,12 +1,9 @@
-// The real executable, started as the printing side starts it: the record in the log, the
-// lock, the new log's access list, the viewer a failed intake starts and the hand-over.
+// The real executable as the printing side starts it, and the viewer that it starts.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 
 #include "app/ConsoleLaunch.h"
-#include "services/ScopedHandle.h"
 #include "store/LogLock.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"
@@ -19,31 +16,17 @@ namespace {
 
 constexpr const char* kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\KQVTLGVW.EXE";
 
-// The holder helper stands in for the viewer: it records the arguments it was started with.
-std::string recorderPath() { return testBinaryDir() + "kqvt_holder.exe"; }
-
 // The file's access list as Wine reports it (it keeps the list as the file's Unix mode).
 Bytes accessListOf(const std::string& path) {
+    Bytes list(4096);
     DWORD size = 0;
-    ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, NULL, 0, &size);
-    Bytes list(size);
-    if (!size || !::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, list.data(), size, &size)) list.clear();
+    if (!::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, list.data(), 4096, &size)) list.clear();
     return list;
 }
 
 class IntakeEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        settings_.set("LogSize", "500");
-        ::DeleteFileA(recorded().c_str());
-    }
-    static std::string recorded() { return recorderPath() + ".txt"; }
-
-    // Waits until the stand-in viewer has written its arguments (it runs detached).
-    std::string waitForRecording() {
-        for (int i = 0; i < 300 && readText(recorded()).find('\n') == std::string::npos; ++i) ::Sleep(50);
-        return readText(recorded());
-    }
+    void SetUp() override { settings_.set("LogSize", "500"); }
     void startIntake(ChildProcess& intake, const std::string& name) {
         pending_.setBinary(name.c_str(), record_.data(), DWORD(record_.size()));
         ASSERT_TRUE(intake.start(productExePath(), "-w " + name));
@@ -109,6 +92,14 @@ TEST_F(IntakeEndToEnd, IntakesWaitForTheLockAndLoseNoRecord) {
 // diagnostic line and the kind in the settings file. Exit code 0 always.
 TEST_F(IntakeEndToEnd, FailedIntakeStartsAViewerForTheUser) {
     settings_.set("LogName", dir_.file("missing\\KQVTPRT2.LOG"));
+    // The holder helper stands in for the viewer: it records the arguments it was started with.
+    const std::string recorder = testBinaryDir() + "kqvt_holder.exe", recorded = recorder + ".txt";
+    // The stand-in viewer runs detached: wait until it has written its arguments.
+    auto recording = [&recorded] {
+        for (int i = 0; i < 300 && readText(recorded).find('\n') == std::string::npos; ++i) ::Sleep(50);
+        return readText(recorded);
+    };
+    ::DeleteFileA(recorded.c_str());
     std::unique_ptr<ScopedWineVersion> xp(new ScopedWineVersion("KQVTLGVW.exe", "winxp"));
     ASSERT_TRUE(xp->ok());
     ChildProcess intake;
@@ -123,18 +114,18 @@ TEST_F(IntakeEndToEnd, FailedIntakeStartsAViewerForTheUser) {
     EXPECT_EQ(0u, exitCodeOf(intake));
 
     ScopedMachineKey appPaths(kAppPaths);
-    appPaths.setString("", recorderPath().c_str());
+    appPaths.setString("", recorder.c_str());
     EXPECT_EQ(0u, runIntake("xp-with-key"));
-    EXPECT_NE(std::string::npos, waitForRecording().find("arg1=-b\narg2=6\n")) << readText(recorded());
+    EXPECT_NE(std::string::npos, recording().find("arg1=-b\narg2=6\n")) << readText(recorded);
     xp.reset();
-    ::DeleteFileA(recorded().c_str());
+    ::DeleteFileA(recorded.c_str());
     DiagCapture diag;
     EXPECT_EQ(0u, runIntake("six"));
     if (diag.text().find("] launchProcess失敗, ErrorCode = ") != std::string::npos) {
         EXPECT_EQ("6", settings_.get("ErrorType"));
     } else {
         // A Wine that can hand out the session token starts the stand-in directly.
-        EXPECT_NE(std::string::npos, waitForRecording().find("cmd= \"-b\" \"6\"")) << diag.text();
+        EXPECT_NE(std::string::npos, recording().find("cmd= \"-b\" \"6\"")) << diag.text();
     }
     char arguments[64];
     formatRelaunchArguments(99, arguments, sizeof arguments);

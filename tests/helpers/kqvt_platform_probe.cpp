@@ -1,6 +1,5 @@
 // Test helper: reports what this process sees of the platform and the settings store, one
-// "name=value" line each, into OUTFILE. Tests run it under a Wine version of their choice
-// (set per executable), which the test process itself cannot change.
+// "name=value" line each, into OUTFILE; tests run it under a Wine version of their choice.
 //   kqvt_platform_probe OUTFILE            version code only
 //   kqvt_platform_probe OUTFILE settings   also the default paths and a settings load
 //                                          (which creates the settings folders)

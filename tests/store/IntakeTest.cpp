@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 
-#include "services/ScopedHandle.h"
 #include "store/LogLock.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"
@@ -98,7 +97,6 @@ TEST_F(Intake, BusyLogAndAbandonedLockGiveKindFive) {
         EXPECT_EQ(5, run(path_, 500, record_));
         EXPECT_EQ(lock, pendingValueExists("p"));
         EXPECT_EQ(lock, hasLine("Error from enterExclude. Kind = 735\r\n")) << diag_.text();
-        holder.wait(10000);
     }
     EXPECT_EQ(-1, run(path_, 500));
 }

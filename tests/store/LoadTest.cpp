@@ -25,10 +25,8 @@ TEST(Load, ReloadMarksWhatTheWindowMustDo) {
     TempDir dir;
     const std::string path = dir.file("KQVTPRT2.LOG");
     PrintLogStore store(path.c_str(), 2);
-    // An empty log, and one whose used size says empty although bytes follow.
+    // A log whose used size says empty although bytes follow.
     Bytes padded = buildLogFile({});
-    ASSERT_TRUE(writeLog(path, padded));
-    expectLoad(store, kLoadChanged, {});
     const Bytes extra = job(1).build();
     padded.insert(padded.end(), extra.begin(), extra.end());
     ASSERT_TRUE(writeLog(path, padded));
@@ -107,6 +105,5 @@ TEST(Load, FailuresTellTheWindowWhatToDo) {
         EXPECT_EQ(c.states, rowStates(store));
         EXPECT_EQ(*c.line == 0, diag.text().empty()) << diag.text();
         EXPECT_NE(std::string::npos, diag.text().find(c.line)) << diag.text();
-        holder.wait(10000);
     }
 }
