@@ -2,15 +2,10 @@
 // code and the bytes of the file it leaves.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
-#include "services/ScopedHandle.h"
 #include "settings/SettingsTexts.h"
+#include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"
-#include "tests/support/RecordBuilder.h"
 #include "tests/support/SettingsFile.h"
-#include "tests/support/TestEnvironment.h"
 
 namespace {
 
@@ -23,16 +18,15 @@ protected:
     void SetUp() override {
         settings_.set("LogName", log_);
         settings_.set("LogSize", "500");
-        std::vector<std::vector<uint8_t>> records = {
+        const std::vector<Bytes> records = {
             RecordBuilder().jobId(7).document("表計算.xls").user("田中").colour(10, 2).sheets(6).build(),
-            RecordBuilder().kind(3).jobId(8).errorCode(0xFFFFFFFF).errorDetail(0x8000001A).message("用紙切れ, \"A4\"")
-                .colour(-1, -1).sheets(-1).build(),
+            RecordBuilder().kind(3).jobId(8).errorCode(0xFFFFFFFF).errorDetail(0x8000001A)
+                .message("用紙切れ, \"A4\"").colour(-1, -1).sheets(-1).build(),
             RecordBuilder().kind(3).jobId(9).errorCode(301).message("closed").flags(FLAG_CLOSED).build(),
             RecordBuilder().kind(1).jobId(10).fallbackFlags(0x0001030A).flags(FLAG_COUNTS_UNCONFIRMED)
                 .document("=HYPERLINK(\"x\")").user("-u").build(),
         };
-        std::vector<uint8_t> file = buildLogFile(records);
-        ASSERT_TRUE(writeFileBytes(log_, file.data(), file.size()));
+        ASSERT_TRUE(writeLog(log_, buildLogFile(records)));
     }
 
     DWORD exportTo(const std::string& arguments) {
@@ -41,10 +35,6 @@ protected:
         DWORD code = 0xDEAD;
         EXPECT_TRUE(viewer.wait(60000, &code));
         return code;
-    }
-    std::string readText(const std::string& path) {
-        std::vector<unsigned char> bytes = readFileBytes(path);
-        return std::string(bytes.begin(), bytes.end());
     }
 
     TempDir dir_;
@@ -57,7 +47,7 @@ protected:
 
 // Oldest first, closed records left out as the viewer leaves them out, the log untouched.
 TEST_F(Export, WritesTheListedRecordsAndLeavesTheLogAsItWas) {
-    const std::vector<unsigned char> before = readFileBytes(log_);
+    const Bytes before = readFileBytes(log_);
     ASSERT_EQ(0u, exportTo("-e \"" + target_ + "\""));
     EXPECT_EQ(std::string(kHeader) +
                   "印刷完了,表計算.xls,田中,10,2,6,NORVALE QV-2810,2026/04/01  09:05:07,PC01,2026-04-01 09:05:07,"
@@ -79,27 +69,33 @@ TEST_F(Export, WritesTheListedRecordsAndLeavesTheLogAsItWas) {
     EXPECT_NE(std::string::npos, all.find("\r\nclosed,report.txt,user1,1,0,1,NORVALE QV-2810,"));
 }
 
-// Every failure exits with its error kind and writes its diagnostic line; an old target
-// that cannot be replaced keeps its bytes and no temporary file is left behind.
+// Every failure exits with its kind and diagnostic line; the old target and the log keep
+// their bytes, no temporary file is left. A missing log exports as the header line alone.
 TEST_F(Export, FailuresExitWithTheirKindAndLeaveNoPartialFile) {
-    struct Case { const char* name; std::string logName, arguments; DWORD exitCode; } cases[] = {
-        {"missing target folder", log_, "-e \"" + dir_.file("none\\out.csv") + "\"", 6},
-        {"target held open", log_, "-e \"" + target_ + "\"", 3},
-        {"not a print log", dir_.file("other.bin"), "-e \"" + target_ + "\"", 4},
-        {"no target", log_, "-e", 2},
+    struct Case { const char* name; std::string logName, target; bool hold; DWORD exitCode; } cases[] = {
+        {"missing target folder", log_, dir_.file("none\\out.csv"), false, 6},
+        {"target held open", log_, target_, true, 3},
+        {"target is the print log", log_, log_, false, 3},
+        {"not a print log", dir_.file("other.bin"), target_, false, 4},
+        {"no target", log_, "", false, 2},
+        {"missing log", dir_.file("none.log"), dir_.file("empty.csv"), false, 0},
     };
     ASSERT_TRUE(writeFileBytes(dir_.file("other.bin"), "MZ\x90\0\3\0\0\0", 8));
     ASSERT_TRUE(writeFileBytes(target_, "old", 3));
+    const Bytes log = readFileBytes(log_);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DiagCapture diag;
-        ScopedHandle held(c.exitCode == 3 ? ::CreateFileA(target_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
-                                          : INVALID_HANDLE_VALUE);
+        ScopedHandle held(c.hold ? ::CreateFileA(target_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
+                                 : INVALID_HANDLE_VALUE);
         settings_.set("LogName", c.logName);
-        EXPECT_EQ(c.exitCode, exportTo(c.arguments));
-        EXPECT_NE(std::string::npos, diag.text().find("Export to CSV failed. Kind = " + std::to_string(c.exitCode)));
+        EXPECT_EQ(c.exitCode, exportTo(c.target.empty() ? "-e" : "-e \"" + c.target + "\""));
+        const std::string line = "Export to CSV failed. Kind = " + std::to_string(c.exitCode);
+        EXPECT_EQ(c.exitCode != 0, diag.text().find(line) != std::string::npos) << diag.text();
+        EXPECT_EQ(c.exitCode == 0, readText(c.target) == kHeader);
         held.close();
         EXPECT_EQ("old", readText(target_));
+        EXPECT_EQ(log, readFileBytes(log_));
         WIN32_FIND_DATAA found;
         HANDLE find = ::FindFirstFileA(dir_.file("*.tmp").c_str(), &found);
         EXPECT_EQ(INVALID_HANDLE_VALUE, find) << "left behind: " << found.cFileName;

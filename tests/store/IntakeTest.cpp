@@ -3,58 +3,47 @@
 #include <cstring>
 #include <memory>
 
-#include "services/RegistryKey.h"
-#include "services/ScopedHandle.h"
 #include "store/LogLock.h"
-#include "store/StoreTexts.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"
 
 namespace {
 
-bool pendingValueExists(const char* name) {
-    RegistryKey key;
-    if (!key.open(HKEY_LOCAL_MACHINE, kPendingRecordKey, KEY_READ)) return false;
-    return ::RegQueryValueExA(key.get(), name, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
-}
+class Intake : public ::testing::Test {
+protected:
+    // One intake of the value "p" into `path`; the error kind it leaves, or -1 on success.
+    int run(const std::string& path, uint32_t kb) {
+        diag_.clear();
+        PrintLogStore store(path.c_str(), kb);
+        store.setPendingValueName("p");
+        return store.intake() ? -1 : int(store.errorKind());
+    }
+    int run(const std::string& path, uint32_t kb, const Bytes& value) {
+        pending_->setBinary("p", value.data(), DWORD(value.size()));
+        return run(path, kb);
+    }
+    bool hasLine(const std::string& line) const { return diag_.text().find("] " + line) != std::string::npos; }
 
-// One intake of the value "p" into `path`; the error kind it leaves, or -1 on success.
-int runIntake(const std::string& path, uint32_t kb) {
-    PrintLogStore store(path.c_str(), kb);
-    store.setPendingValueName("p");
-    return store.intake() ? -1 : int(store.errorKind());
-}
-
-bool hasLine(const DiagCapture& diag, const std::string& line) {
-    return diag.text().find("] " + line) != std::string::npos;
-}
+    TempDir dir_;
+    DiagCapture diag_;
+    std::unique_ptr<ScopedMachineKey> pending_{new ScopedMachineKey(kPendingRecordKey)};
+    const std::string path_ = dir_.file("KQVTPRT2.LOG");
+    const Bytes record_ = RecordBuilder().jobId(42).build();
+};
 
 }  // namespace
 
-// A new log receives the record; values that cannot be stored leave notice kind 1 at the
-// end (past the maximum if need be).
-TEST(Intake, StoresTheRecordOrANoticeInItsPlace) {
-    TempDir dir;
-    ScopedMachineKey pending(kPendingRecordKey);
-    const std::string path = dir.file("KQVTPRT2.LOG");
-    const Bytes good = RecordBuilder().jobId(42).build();
-    pending.setBinary("p", good.data(), DWORD(good.size()));
-    EXPECT_EQ(-1, runIntake(path, 500));
-    EXPECT_FALSE(pendingValueExists("p"));
-    Bytes file = readFileBytes(path);
-    ASSERT_EQ(64 + good.size(), file.size());
-    EXPECT_EQ(0, std::memcmp(file.data() + 64, good.data(), good.size()));
-    expectHeader(file, 500 * 1024, 500 * 1024, 64);
-
-    Bytes strayStrings = good;
+// Values that cannot be stored leave notice kind 1 at the end, past the maximum if need be.
+TEST_F(Intake, ValuesThatCannotBeStoredLeaveANotice) {
+    ASSERT_TRUE(writeLog(path_, buildLogFile({record_})));
+    Bytes strayStrings = record_;
     const uint32_t offset = 9000;
     std::memcpy(strayStrings.data() + 4, &offset, 4);
     uint32_t previousMax = 500 * 1024;
     for (const Bytes& v : {RecordBuilder().padTo(65473).build(), strayStrings}) {
-        const uint32_t end = uint32_t(file.size());
-        pending.setBinary("p", v.data(), DWORD(v.size()));
-        EXPECT_EQ(-1, runIntake(path, 64));
-        file = readFileBytes(path);
+        const uint32_t end = uint32_t(fileSize(path_));
+        EXPECT_EQ(-1, run(path_, 64, v));
+        const Bytes file = readFileBytes(path_);
         ASSERT_EQ(end + 220, file.size());
         expectHeader(file, 64 * 1024, previousMax, end);
         previousMax = 64 * 1024;
@@ -65,98 +54,70 @@ TEST(Intake, StoresTheRecordOrANoticeInItsPlace) {
     }
 }
 
-// Each failure leaves its kind and its diagnostic line; once read, the value is gone
-// whatever happens to the file.
-TEST(Intake, FailuresLeaveTheirKindAndLine) {
-    TempDir dir;
-    DiagCapture diag;
-    const Bytes record = RecordBuilder().build();
-    const std::string folder = dir.file("folder.log"), foreign = dir.file("foreign.log");
+// Each failure leaves its kind and its diagnostic line; once read, the value is gone anyway.
+TEST_F(Intake, FailuresLeaveTheirKindAndLine) {
+    const std::string folder = dir_.file("folder.log"), foreign = dir_.file("foreign.log");
     ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), NULL));
     ASSERT_TRUE(writeFileBytes(foreign, "KQVTLG2X-not-a-log", 18));
     enum Value { kNoKey, kNoValue, kText, kBinary };
     struct Case { const char* what; Value value; std::string path; int kind; const char* line; } cases[] = {
-        {"no pending key", kNoKey, dir.file("a.log"), 8, "Reg is not Opened.  Errcode=2\r\n"},
-        {"missing value", kNoValue, dir.file("a.log"), 8, "Log data is not found.  Errcode=2\r\n"},
-        {"text value", kText, dir.file("a.log"), 8, "Log data is not found.  Errcode=1629\r\n"},
-        {"missing folder", kBinary, dir.file("no\\a.log"), 6, "Log can not be written.  Path is Not Found.\r\n"},
+        {"no pending key", kNoKey, path_, 8, "Reg is not Opened.  Errcode=2\r\n"},
+        {"missing value", kNoValue, path_, 8, "Log data is not found.  Errcode=2\r\n"},
+        {"text value", kText, path_, 8, "Log data is not found.  Errcode=1629\r\n"},
+        {"missing folder", kBinary, dir_.file("no\\a.log"), 6, "Log can not be written.  Path is Not Found.\r\n"},
         {"a folder in the way", kBinary, folder, 3, "Log can not be written.  Access denied.\r\n"},
         {"not a print log", kBinary, foreign, 4, "Log File Invalid.\r\n"},
-        {"invalid name", kBinary, dir.file("bad<name>.log"), 99, "Log can not be written.  Errcode=123\r\n"},
+        {"invalid name", kBinary, dir_.file("bad<name>.log"), 99, "Log can not be written.  Errcode=123\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        diag.clear();
-        deleteRegistryTree(HKEY_LOCAL_MACHINE, kPendingRecordKey);
-        std::unique_ptr<ScopedMachineKey> pending;
-        if (c.value != kNoKey) pending.reset(new ScopedMachineKey(kPendingRecordKey));
-        if (c.value == kText) pending->setString("p", "not a record");
-        if (c.value == kBinary) pending->setBinary("p", record.data(), DWORD(record.size()));
-        EXPECT_EQ(c.kind, runIntake(c.path, 500));
+        pending_.reset();
+        if (c.value != kNoKey) pending_.reset(new ScopedMachineKey(kPendingRecordKey));
+        if (c.value == kText) pending_->setString("p", "not a record");
+        EXPECT_EQ(c.kind, c.value == kBinary ? run(c.path, 500, record_) : run(c.path, 500));
         EXPECT_EQ(c.value == kText, pendingValueExists("p"));
-        EXPECT_TRUE(hasLine(diag, c.line)) << diag.text();
+        EXPECT_TRUE(hasLine(c.line)) << diag_.text();
     }
 }
 
 // A log held open past both retries (create, then open) is in use; a lock that its holder
 // abandoned is refused once and leaves the value for the next start.
-TEST(Intake, BusyLogAndAbandonedLockGiveKindFive) {
-    TempDir dir;
-    DiagCapture diag;
-    ScopedMachineKey pending(kPendingRecordKey);
-    const Bytes record = RecordBuilder().build();
-    const std::string path = dir.file("KQVTPRT2.LOG");
+TEST_F(Intake, BusyLogAndAbandonedLockGiveKindFive) {
     for (const char* what : {"file", "mutex"}) {
         SCOPED_TRACE(what);
         const bool lock = *what == 'm';
         ChildProcess holder;
         ReadyEvent ready;
-        ASSERT_TRUE(startHelper(holder, "kqvt_holder", std::string(what) + " \"" + (lock ? kLogFileMutexName : path) +
-                                                           (lock ? "\" 500 " : "\" 7000 ") + ready.name() + " abandon"));
+        const std::string held = std::string(what) + " \"" + (lock ? kLogFileMutexName : path_) + "\" ";
+        ASSERT_TRUE(startHelper(holder, "kqvt_holder", held + (lock ? "500 " : "7000 ") + ready.name() + " abandon"));
         ASSERT_TRUE(ready.wait(10000));
         // A named mutex lives only while someone has it open, as a waiting intake would.
         ScopedHandle waiter(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
         ASSERT_TRUE(!lock || holder.wait(10000));
-        pending.setBinary("p", record.data(), DWORD(record.size()));
-        diag.clear();
-        EXPECT_EQ(5, runIntake(path, 500));
+        EXPECT_EQ(5, run(path_, 500, record_));
         EXPECT_EQ(lock, pendingValueExists("p"));
-        EXPECT_EQ(lock, hasLine(diag, "Error from enterExclude. Kind = 735\r\n")) << diag.text();
-        holder.wait(10000);
+        EXPECT_EQ(lock, hasLine("Error from enterExclude. Kind = 735\r\n")) << diag_.text();
     }
-    EXPECT_EQ(-1, runIntake(path, 500));
+    EXPECT_EQ(-1, run(path_, 500));
 }
 
 // A broken log is kept as the backup and replaced by a fresh one holding notice kind 2;
 // where the backup cannot be made, the notice writer says so.
-TEST(Intake, BrokenLogIsKeptAsBackupAndReplaced) {
-    TempDir dir;
-    DiagCapture diag;
-    ScopedMachineKey pending(kPendingRecordKey);
-    const Bytes a = RecordBuilder().jobId(1).build();
-    struct Case { const char* name; uint32_t secondSize; } cases[] = {
-        {"KQVTPRT2.LOG", 100}, {kLogBackupName, 200 * 1024 - 60},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Bytes broken = buildLogFile({a, a, a}, 300);
-        std::memcpy(broken.data() + 64 + a.size(), &c.secondSize, 4);
-        const std::string path = dir.file(c.name);
-        ASSERT_TRUE(writeLog(path, broken));
-        pending.setBinary("p", a.data(), DWORD(a.size()));
-        diag.clear();
-        EXPECT_EQ(-1, runIntake(path, 200));
-        const bool own = std::string(c.name) == kLogBackupName;
-        EXPECT_EQ(own, hasLine(diag, "Error from utyMakeLogData. Kind = 2\r\n")) << diag.text();
-        EXPECT_EQ(broken, readFileBytes(dir.file(kLogBackupName)));
+TEST_F(Intake, BrokenLogIsKeptAsBackupAndReplaced) {
+    for (const char* name : {"KQVTPRT2.LOG", kLogBackupName}) {
+        SCOPED_TRACE(name);
+        const bool own = std::string(name) == kLogBackupName;
+        Bytes broken = buildLogFile({record_, record_, record_}, 300);
+        const uint32_t secondSize = own ? 200 * 1024 - 60 : 100;
+        std::memcpy(broken.data() + 64 + record_.size(), &secondSize, 4);
+        ASSERT_TRUE(writeLog(dir_.file(name), broken));
+        EXPECT_EQ(-1, run(dir_.file(name), 200, record_));
+        EXPECT_EQ(own, hasLine("Error from utyMakeLogData. Kind = 2\r\n")) << diag_.text();
+        EXPECT_EQ(broken, readFileBytes(dir_.file(kLogBackupName)));
         if (own) continue;
-        const Bytes fresh = readFileBytes(path);
+        const Bytes fresh = readFileBytes(dir_.file(name));
         ASSERT_EQ(64u + 224u, fresh.size());
         expectHeader(fresh, 200 * 1024, 200 * 1024, 64);
-        EXPECT_NE(std::string::npos, std::string(fresh.begin(), fresh.end()).find(kNoticeTitleSwitched));
+        EXPECT_NE(std::string::npos, readText(dir_.file(name)).find(kNoticeTitleSwitched));
     }
-    diag.clear();
-    PrintLogStore gone(dir.file("gone.log").c_str(), 200);
-    gone.utyMakeLogData(1, 200);
-    EXPECT_TRUE(hasLine(diag, "Error from utyMakeLogData. Kind = 1\r\n")) << diag.text();
 }

@@ -2,21 +2,15 @@
 
 #include <cstring>
 
-#include "services/ScopedHandle.h"
-#include "store/LogWriter.h"
 #include "tests/store/StoreTestSupport.h"
 
 namespace {
 
 // Runs the writer on a real file holding `file`; returns its result and the new bytes.
 int writeThroughFile(const TempDir& dir, Bytes& file, const Bytes& record, uint32_t maxKb) {
-    std::string path = dir.file("KQVTPRT2.LOG");
+    const std::string path = dir.file("KQVTPRT2.LOG");
     EXPECT_TRUE(writeLog(path, file));
-    int result;
-    {
-        ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
-        result = writeLogFile(h.get(), record.data(), uint32_t(record.size()), maxKb);
-    }
+    const int result = appendRecord(path, record, maxKb);
     file = readFileBytes(path);
     return result;
 }
@@ -49,10 +43,8 @@ TEST(LogWriter, BoundsAndHeaderOfAWrite) {
         for (int i = 36; i < 64; ++i) file[i] = uint8_t(i);
         const Bytes before = file;
         ASSERT_EQ(c.result, writeThroughFile(dir, file, RecordBuilder().jobId(4).padTo(c.size).build(), 4));
-        if (c.result != kWriteStored) {
-            EXPECT_EQ(before, file);
-            continue;
-        }
+        EXPECT_EQ(c.result != kWriteStored, before == file);
+        if (c.result != kWriteStored) continue;
         ASSERT_EQ(64 + 1000 * c.kept + c.size, file.size());
         EXPECT_EQ(4 - c.kept, recordAt(file, 64).jobId);
         expectHeader(file, M, 5 * 1024, 64 + 1000 * c.kept);
@@ -63,7 +55,9 @@ TEST(LogWriter, BoundsAndHeaderOfAWrite) {
 // An open error record E of the same job (strings 1 to 5 equal without regard to case,
 // same job ID) is closed by a later event; a newcomer not later than E is stored closed.
 TEST(LogWriter, ClosingRule) {
-    struct Case { const char* what; RecordBuilder stored, incoming; bool eClosed; uint32_t code, cleared; bool rClosed; };
+    struct Case {
+        const char* what; RecordBuilder stored, incoming; bool eClosed; uint32_t code, cleared; bool rClosed;
+    };
     const Case cases[] = {
         {"later completion clears the code", error(), event(0, 13), true, 0, 310, false},
         {"later error keeps the code", error(), event(3, 13), true, 310, 0, false},
