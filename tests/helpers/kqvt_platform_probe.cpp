@@ -1,6 +1,6 @@
 // Test helper: reports what this process sees of the platform and the settings store, one
 // "name=value" line each, into OUTFILE; tests run it under a Wine version of their choice.
-//   kqvt_platform_probe OUTFILE            version code only
+//   kqvt_platform_probe OUTFILE            version code and group level only
 //   kqvt_platform_probe OUTFILE settings   also the default paths and a settings load
 //                                          (which creates the settings folders)
 #include <windows.h>
@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     FILE* out = std::fopen(argv[1], "wb");
     if (!out) return 3;
     std::fprintf(out, "version=%u\n", static_cast<unsigned>(getOsVersionCode()));
+    std::fprintf(out, "group=%u\n", static_cast<unsigned>(getUserGroupLevel()));
     if (argc > 2 && std::strcmp(argv[2], "settings") == 0) {
         ByteString path;
         const int ok = LogSettings::getDefaultLogPath(path);
