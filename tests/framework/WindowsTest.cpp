@@ -14,7 +14,8 @@ namespace {
 bool classExists(const char* name) {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
-    return ::GetClassInfoExA(testInstance(), name, &wc) != 0 && wc.hbrBackground == reinterpret_cast<HBRUSH>(INT_PTR(COLOR_WINDOW + 1));
+    return ::GetClassInfoExA(testInstance(), name, &wc) != 0 &&
+           wc.hbrBackground == reinterpret_cast<HBRUSH>(INT_PTR(COLOR_WINDOW + 1));
 }
 
 // Notes its messages (0 when the window's property does not name it) and initialisations.

@@ -28,11 +28,12 @@ TEST(LogRecordView, KindsErrorsAndPagesAsTheListAndTheDialogShowThem) {
         {k(1).fallbackFlags(0x10001), "印刷完了|印刷完了||1ページ", 1, 107},
         {k(1).fallbackFlags(0x1030E).flags(unconfirmed).copies(1, 3),
          "印刷完了|印刷完了|片面で印刷 （両面ユニットなし）\n排紙方法を変更して印刷|1ページ （ 1 / 3部 ）", 1, 107},
-        {k(2).errorCode(299).message(kMessage).flags(unconfirmed).pages(2, 9), "印刷打ち切り|印刷打ち切り||2ページ   ※要確認",
-         2, 105},
+        {k(2).errorCode(299).message(kMessage).flags(unconfirmed).pages(2, 9),
+         "印刷打ち切り|印刷打ち切り||2ページ   ※要確認", 2, 105},
         {k(2).errorCode(300).errorDetail(0x1A).message(kMessage).copies(1, 2),
          "印刷打ち切り|印刷打ち切り|[0300-001a] トナーがありません|1ページ （ 1 / 2部 ）", 2, 105},
-        {k(3).errorCode(299).message(kMessage).flags(unconfirmed).pages(1, 2), "エラー解除|エラー解除||1 / 2ページ", 3, 103},
+        {k(3).errorCode(299).message(kMessage).flags(unconfirmed).pages(1, 2),
+         "エラー解除|エラー解除||1 / 2ページ", 3, 103},
         {k(3).errorCode(300).errorDetail(0x1A).message(kMessage).pages(5, 20),
          "トナーがありません|[0300-001a] トナーがありません||5 / 20ページ", 3, 103},
         {k(3).errorCode(0x80000000u).errorDetail(0xABCDE).message("m"), "m|[2147483648-abcde] m||1 / 1ページ", 3, 103},
@@ -87,7 +88,8 @@ TEST(RecordTexts, TraysAndDeviationNotes) {
         EXPECT_STREQ(expected, text) << std::hex << tray;
     }
     const std::string duplex1 = "片面で印刷 （プリンタメモリ不足）\n", duplex2 = "片面で印刷 （未サポート用紙指定）\n";
-    const std::string copies1 = "１部のみ印刷 （プリンタメモリ不足）", copies2 = "１部のみ印刷 （プリンタメモリオーバー）";
+    const std::string copies1 = "１部のみ印刷 （プリンタメモリ不足）";
+    const std::string copies2 = "１部のみ印刷 （プリンタメモリオーバー）";
     const std::string output2 = "ステープルなしで印刷";
     const std::pair<uint32_t, std::string> notes[] = {
         {0x0000000E, ""},  // presence bits without reasons

@@ -52,7 +52,8 @@ TEST(PrintTotals, SumWhatTheListShowsPerName) {
     std::vector<std::unique_ptr<LogRecordView>> rows;
     auto add = [&rows](const RecordBuilder& r) { rows.push_back(buildView(r)); };
     add(RecordBuilder().kind(0).user("=cmd").printer("A").requester("PC1").colour(10, 2).sheets(6));
-    add(RecordBuilder().kind(1).fallbackFlags(0x10002).user("=cmd").printer("A").requester("PC2").colour(3, 1).sheets(2));
+    add(RecordBuilder().kind(1).fallbackFlags(0x10002).user("=cmd").printer("A").requester("PC2")
+            .colour(3, 1).sheets(2));
     add(RecordBuilder().kind(2).user("表").printer("B").requester("PC1").colour(1, 0).sheets(1));
     add(RecordBuilder().kind(3).errorCode(301).user("=cmd").printer("B").requester("PC1").colour(-1, -1).sheets(-1));
     add(RecordBuilder().kind(4).flags(FLAG_COUNTS_UNCONFIRMED).user("表").printer("A").requester("PC2").colour(7, 7));
