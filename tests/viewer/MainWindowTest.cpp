@@ -285,7 +285,14 @@ TEST_F(MainWindow, InformationDialogFollowsTheRow) {
     script.steps.push_back(expect(last - 1, true, true, 0, 0));
     script.steps.push_back([&](HWND) { app_->listView().selectItem(0); });
     script.steps.push_back(expect(0, false, true, IDC_LOGINFO_STEP_DOWN, IDOK));
+    MessageSpy notices(hwnd_);
     showInfo(0, script);
+    // The dialog announced its opening and its closing, both by its own handle.
+    for (UINT notice : {kDialogOpenedMessage, kDialogClosedMessage}) {
+        ASSERT_EQ(1u, notices.received(notice).size());
+        EXPECT_EQ(notices.received(kDialogOpenedMessage)[0].wParam, notices.received(notice)[0].wParam);
+        EXPECT_EQ(118, notices.received(notice)[0].lParam);
+    }
     const uint32_t group = getUserGroupLevel();
     EXPECT_FALSE(greyed(IDM_REFRESH));
     EXPECT_EQ(group == GROUP_ADMINISTRATORS || group == GROUP_POWER_USERS, !greyed(IDM_CLEAR_ALL));
