@@ -537,7 +537,7 @@ TEST_F(MainWindow, DroppedRecordsLeaveTheListAfterASort) {
 TEST_F(MainWindow, FindMatchesWholeCharactersAndGoesRoundOnce) {
     writeLog({RecordBuilder().document("\\\\share\\a.txt").jobId(4242).build(),
               RecordBuilder().document("REPORT.txt").user("ユーザ").jobId(2).build(),
-              RecordBuilder().document("表表.doc").build()});
+              RecordBuilder().document("表表.doc").user("tanaka").build()});
     start();
     const struct { const char* needle; int from; bool forward; int columns; int expected; } cases[] = {
         {"\\", -1, true, 9, 2},     // not the trail byte of 表
@@ -547,6 +547,7 @@ TEST_F(MainWindow, FindMatchesWholeCharactersAndGoesRoundOnce) {
         {"ユーザ", 1, true, 9, 1},    // the selected row itself comes last
         {"txt", 2, false, 9, 1},
         {"txt", 1, false, 9, 2},     // round the top to the bottom
+        {"tanaka", 0, false, 9, 0},  // backwards too, the selected row last
         {"4242", -1, true, 9, -1},   // the job ID column only when shown
         {"4242", -1, true, 10, 2},
         {"", -1, true, 9, -1},
