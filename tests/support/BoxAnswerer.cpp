@@ -29,12 +29,12 @@ BOOL CALLBACK findBox(HWND hwnd, LPARAM param) {
 
 BoxAnswerer::BoxAnswerer(const char* caption, int button, int times)
     : caption_(caption ? caption : ""), anyCaption_(caption == nullptr), buttons_(size_t(times), button),
-      times_(times) {
+      times_(times), expected_(caption) {
     begin();
 }
 
 BoxAnswerer::BoxAnswerer(const std::vector<int>& buttons)
-    : anyCaption_(true), buttons_(buttons), times_(int(buttons.size())) {
+    : anyCaption_(true), buttons_(buttons), times_(int(buttons.size())), expected_(nullptr) {
     begin();
 }
 
@@ -116,5 +116,6 @@ void BoxAnswerer::poll() {
         ::PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
         ::InterlockedIncrement(&answered_);
     }
+    expected_.done();
     if (answered_ >= times_) ::SetEvent(done_);
 }

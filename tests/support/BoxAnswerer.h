@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestGuard.h"
+
 // Answers the message boxes (or dialogs) with a given caption that this process shows, from
 // a thread of its own: each box's text is kept and the given button pressed. Lets a test
 // drive commands whose boxes run nested message loops.
@@ -38,4 +40,5 @@ private:
     mutable CRITICAL_SECTION lock_;
     HANDLE thread_ = NULL;
     HANDLE done_ = NULL;
+    ExpectedDialogs expected_;
 };

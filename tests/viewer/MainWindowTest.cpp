@@ -1,18 +1,22 @@
-// The main window driven in this process: loads, the watcher's ticks, the commands and
-// the warnings, with message boxes answered from a second thread.
+// The main window driven in this process: loads, the watcher's ticks, the commands, the
+// information dialog over its list, find and the warnings. Message boxes are answered from
+// a second thread; the information dialog is scripted from a timer of this thread.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/DummyWindow.h"
 #include "framework/PrivateMessages.h"
+#include "help/ContextHelp.h"
+#include "resources/LogInfoDialogIds.h"
 #include "resources/MenuIds.h"
-#include "services/RegistryKey.h"
+#include "services/AccessRights.h"
 #include "services/ScopedHandle.h"
 #include "store/LogLock.h"
 #include "store/LogWriter.h"
@@ -22,17 +26,52 @@
 #include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/WindowTestSupport.h"
+#include "viewer/ListRows.h"
+#include "viewer/LogInfoDialog.h"
 #include "viewer/PrintLogWindow.h"
 #include "viewer/ViewerTexts.h"
-#include "viewer/WindowPlacement.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 const WPARAM kTick = MAKEWPARAM(IDM_REFRESH, kAutoUpdateCode);
-constexpr const char* kInfoTitle = "Quillbridge2 印刷ログ情報";
+const char* const kCaption = "Quillbridge2 印刷ログ一覧";
 
-Bytes job(uint32_t id) { return RecordBuilder().jobId(id).document("doc-" + std::to_string(id)).build(); }
+Bytes job(uint32_t id, const std::string& document = "") {
+    return RecordBuilder().jobId(id).document(document.empty() ? "doc-" + std::to_string(id) : document).build();
+}
+
+std::string text(HWND window, int id) {
+    char buffer[512] = "";
+    ::GetDlgItemTextA(window, id, buffer, sizeof buffer);
+    return buffer;
+}
+
+// Runs its steps, one per tick of a timer of this thread, while the information dialog is
+// up; a nested loop (a box a step opened) does not start the next step.
+class InfoDialogScript {
+public:
+    InfoDialogScript() : timer_(::SetTimer(NULL, 0, 15, &tick)) { current_ = this; }
+    ~InfoDialogScript() {
+        ::KillTimer(NULL, timer_);
+        current_ = nullptr;
+    }
+    std::vector<std::function<void(HWND)>> steps;
+    size_t done = 0;
+
+private:
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        InfoDialogScript* s = current_;
+        HWND dialog = ::FindWindowA(NULL, "Quillbridge2 印刷ログ情報");
+        if (!s || s->busy_ || !dialog || !::IsWindowVisible(dialog) || s->done == s->steps.size()) return;
+        s->busy_ = true;
+        s->steps[s->done++](dialog);
+        s->busy_ = false;
+    }
+    static inline InfoDialogScript* current_ = nullptr;
+    UINT_PTR timer_;
+    bool busy_ = false;
+};
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -53,86 +92,81 @@ protected:
         Bytes file = buildLogFile(records);
         ASSERT_TRUE(writeFileBytes(log_, file.data(), file.size()));
     }
-    void appendRecord(const Bytes& record) {
+    void appendRecord(const Bytes& record, uint32_t maxKb = 500) {
         ScopedHandle h(::CreateFileA(log_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
-        ASSERT_EQ(kWriteStored, writeLogFile(h.get(), record.data(), uint32_t(record.size()), 500));
+        ASSERT_EQ(kWriteStored, writeLogFile(h.get(), record.data(), uint32_t(record.size()), maxKb));
     }
 
-    void start(std::vector<std::string> args = {}, DWORD allView = 0) {
-        args_ = {"KQVTLGVW.exe"};
-        args_.insert(args_.end(), args.begin(), args.end());
-        argv_.clear();
-        for (std::string& a : args_) argv_.push_back(&a[0]);
-        app_.reset(new PrintLogWindow(testInstance(), int(argv_.size()), argv_.data()));
+    // As the program starts it, with "-b KIND" when a kind is given.
+    void start(const char* writeErrorKind = nullptr, DWORD allView = 0) {
+        const char* argv[] = {"KQVTLGVW.exe", "-b", writeErrorKind};
+        app_.reset(new PrintLogWindow(testInstance(), writeErrorKind ? 3 : 1, const_cast<char**>(argv)));
         app_->setAllView(allView);
         hwnd_ = app_->createWindow(SW_HIDE);
         pumpMessages();
     }
 
     int rows() { return app_->listView().itemCount(); }
-    LogRecordView* rowView(int index) { return reinterpret_cast<LogRecordView*>(app_->listView().itemData(index)); }
-    std::string status() {
-        char text[256] = "";
-        ::GetWindowTextA(::GetDlgItem(hwnd_, kStatusBarId), text, sizeof text);
-        return text;
+    const LogRecordView& viewAt(int row) { return *reinterpret_cast<LogRecordView*>(app_->listView().itemData(row)); }
+    std::string jobs() {
+        std::string ids;
+        for (int i = 0; i < rows(); ++i) ids += std::to_string(viewAt(i).record->jobId);
+        return ids;
     }
+    std::string status() { return text(hwnd_, kStatusBarId); }
+    // What the list view shows in a cell (asked from the window, row by row).
     std::string cell(int row, int column) {
         char text[256] = "";
-        LVITEMA item;
-        std::memset(&item, 0, sizeof item);
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        ::SendMessageA(app_->listView().hwnd(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        ListView_GetItemText(app_->listView().hwnd(), row, column, text, sizeof text);
         return text;
     }
-    // The number of full reloads seen (each ends by asking every update handler to run).
-    size_t reloadsDuring(void (*action)(HWND)) {
+    // The number of full reloads (each ends by asking every update handler to run).
+    size_t reloadsBy(WPARAM command) {
         MessageSpy spy(hwnd_);
-        action(hwnd_);
+        ::SendMessageA(hwnd_, WM_COMMAND, command, 0);
         pumpMessages();
         return spy.received(kRunAllMessage).size();
+    }
+    bool greyed(UINT id) { return (::GetMenuState(::GetMenu(hwnd_), id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
+    // Opens the information dialog on `row` and returns once the script closed it.
+    void showInfo(int row, InfoDialogScript& script) {
+        app_->listView().selectItem(row);
+        pumpMessages();
+        ::SendMessageA(hwnd_, WM_COMMAND, IDM_SHOW_LOG_INFO, 0);
+        EXPECT_EQ(script.steps.size(), script.done);
     }
 
     TempDir dir_;
     std::string log_ = dir_.file("KQVTPRT2.LOG");
     ScopedSettingsFile settings_;
-    std::vector<std::string> args_;
-    std::vector<char*> argv_;
     std::unique_ptr<PrintLogWindow> app_;
     HWND hwnd_ = NULL;
 };
 
-void tick(HWND hwnd) { ::SendMessageA(hwnd, WM_COMMAND, kTick, 0); }
-void refresh(HWND hwnd) { ::SendMessageA(hwnd, WM_COMMAND, IDM_REFRESH, 0); }
+bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
 
-// Runs `script` on a second thread once the log information dialog is up, then closes it.
-struct InfoDialogScript {
-    HWND main;
-    void (*script)(InfoDialogScript&);
-    HWND dialog = NULL;
-    std::string statusDuring;
-    size_t reloadsDuring = 0;
-    static DWORD WINAPI run(void* p) {
-        InfoDialogScript& s = *static_cast<InfoDialogScript*>(p);
-        for (int i = 0; i < 500 && !s.dialog; ++i) {
-            s.dialog = ::FindWindowA(NULL, kInfoTitle);
-            if (!s.dialog) ::Sleep(20);
-        }
-        if (s.dialog) s.script(s);
-        if (s.dialog && ::IsWindow(s.dialog)) ::PostMessageA(s.dialog, WM_COMMAND, IDCANCEL, 0);
-        return 0;
-    }
-};
+void click(HWND dialog, int id) { ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
-// Opens the information dialog on row 0 and runs the script while it is open.
-void withInfoDialog(HWND main, ListViewControl& list, InfoDialogScript& script) {
-    list.selectItem(0);
-    script.main = main;
-    HANDLE thread = ::CreateThread(NULL, 0, &InfoDialogScript::run, &script, 0, NULL);
-    ::SendMessageA(main, WM_COMMAND, IDM_SHOW_LOG_INFO, 0);
-    ::WaitForSingleObject(thread, 20000);
-    ::CloseHandle(thread);
+const int kPlainFields[] = {IDC_LOGINFO_DATE, IDC_LOGINFO_PRINTER, IDC_LOGINFO_USER, IDC_LOGINFO_DOCUMENT,
+                            IDC_LOGINFO_REQUESTER};
+
+// A value with its state: [v] value enabled, [l] label and [c] colon enabled.
+std::string field(HWND dialog, int value, int label, int colon) {
+    return text(dialog, value) + "[" + (enabled(dialog, value) ? "v" : "-") + (enabled(dialog, label) ? "l" : "-") +
+           (enabled(dialog, colon) ? "c" : "-") + "]";
+}
+
+// What the dialog shows beyond the view's plain texts; "s" when the tray value is shown.
+std::string fields(HWND h) {
+    const bool icon = ::SendDlgItemMessageA(h, IDC_LOGINFO_ICON, STM_GETIMAGE, IMAGE_ICON, 0) != 0;
+    const bool trayShown = (::GetWindowLongA(::GetDlgItem(h, IDC_LOGINFO_TRAY), GWL_STYLE) & WS_VISIBLE) != 0;
+    return text(h, IDC_LOGINFO_CATEGORY) + " /" + text(h, IDC_LOGINFO_DETAILS) + "/ " +
+           field(h, IDC_LOGINFO_PAGES, IDC_LOGINFO_PAGES_LABEL, IDC_LOGINFO_PAGES_COLON) + " " +
+           field(h, IDC_LOGINFO_MONO, IDC_LOGINFO_MONO_LABEL, IDC_LOGINFO_MONO_COLON) + " " +
+           field(h, IDC_LOGINFO_COLOUR, IDC_LOGINFO_COLOUR_LABEL, IDC_LOGINFO_COLOUR_COLON) + " " +
+           field(h, IDC_LOGINFO_SHEETS, IDC_LOGINFO_SHEETS_LABEL, IDC_LOGINFO_SHEETS_COLON) + " " +
+           (trayShown ? "s" : "-") + field(h, IDC_LOGINFO_TRAY, IDC_LOGINFO_TRAY_LABEL, IDC_LOGINFO_TRAY_COLON) +
+           (icon ? " icon" : "");
 }
 
 // From another thread: WAIT_TIMEOUT while someone holds the log-file lock.
@@ -145,337 +179,41 @@ DWORD WINAPI tryLogLock(void*) {
 
 }  // namespace
 
-TEST_F(MainWindow, ShowsEveryRecordNewestOnTop) {
+// The first load, then ticks that load only what changed: a new record, a new write time
+// with the same size, a record rewritten in place. The suppression mutex stops the ticks but
+// not Refresh. A deleted log is created again under the log-file lock, so a record another
+// process stores meanwhile is kept.
+TEST_F(MainWindow, LoadsOnlyWhatChangedAndKeepsRowsInLine) {
     start();
-    ASSERT_TRUE(hwnd_);
-    char title[128] = "";
-    ::GetWindowTextA(hwnd_, title, sizeof title);
-    EXPECT_STREQ(kMainTitle, title);
-    ASSERT_EQ(3, rows());
-    EXPECT_EQ(3u, rowView(0)->record->jobId);
-    EXPECT_EQ(1u, rowView(2)->record->jobId);
-    EXPECT_EQ("doc-3", cell(0, 1));
+    EXPECT_EQ("321", jobs());
     EXPECT_EQ("3 個の印刷ログ", status());
-    EXPECT_EQ(9, app_->listView().columnCount());
-    EXPECT_EQ(7, app_->sortColumn());
-}
-
-TEST_F(MainWindow, AllViewAddsTheJobColumn) {
-    start({}, 1);
-    ASSERT_EQ(10, app_->listView().columnCount());
-    EXPECT_EQ("3", cell(0, 9));
-    const int width = app_->listView().columnWidth(9);
-    EXPECT_EQ(app_->listView().stringWidth("ジョブID") + 20, width);
-}
-
-TEST_F(MainWindow, TicksLoadOnlyWhatChanged) {
-    start();
-    EXPECT_EQ(0u, reloadsDuring(tick));
-
+    EXPECT_EQ(0u, reloadsBy(kTick));
     appendRecord(job(4));
-    EXPECT_EQ(1u, reloadsDuring(tick));
-    EXPECT_EQ(4, rows());
-    EXPECT_EQ(4u, rowView(0)->record->jobId);
-    EXPECT_EQ(0u, reloadsDuring(tick));
-
-    // Same size, new write time: loaded again.
+    EXPECT_EQ(1u, reloadsBy(kTick));
+    EXPECT_EQ("4321", jobs());
+    EXPECT_EQ(0u, reloadsBy(kTick));
     {
         ScopedHandle h(::CreateFileA(log_.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
-        FILETIME later;
-        ::GetSystemTimeAsFileTime(&later);
-        ULARGE_INTEGER t;
-        t.LowPart = later.dwLowDateTime;
-        t.HighPart = later.dwHighDateTime;
-        t.QuadPart += 10000000ULL * 60;
-        later.dwLowDateTime = t.LowPart;
-        later.dwHighDateTime = t.HighPart;
-        ASSERT_TRUE(::SetFileTime(h.get(), NULL, NULL, &later));
+        FILETIME now;
+        ::GetSystemTimeAsFileTime(&now);
+        now.dwHighDateTime += 1;  // about seven minutes later
+        ASSERT_TRUE(::SetFileTime(h.get(), NULL, NULL, &now));
     }
-    EXPECT_EQ(1u, reloadsDuring(tick));
-    EXPECT_EQ(4, rows());
-}
-
-TEST_F(MainWindow, SuppressionMutexStopsTicksButNotRefresh) {
-    start();
-    appendRecord(job(4));
-    {
-        ScopedHandle suppress(::CreateMutexA(NULL, FALSE, kAutoUpdateMutex));
-        EXPECT_EQ(0u, reloadsDuring(tick));
-        EXPECT_EQ(3, rows());
-        EXPECT_EQ(1u, reloadsDuring(refresh));
-        EXPECT_EQ(4, rows());
-    }
-}
-
-TEST_F(MainWindow, DeletedLogIsRecreatedEmpty) {
-    start();
-    ASSERT_TRUE(::DeleteFileA(log_.c_str()));
-    tick(hwnd_);
-    pumpMessages();
-    EXPECT_EQ(64u, fileSize(log_));
-    EXPECT_EQ(0, rows());
-    EXPECT_EQ("0 個の印刷ログ", status());
-}
-
-TEST_F(MainWindow, TeardownIsQuickAndDestroysTheImageListOnce) {
-    start();
-    // An image list is a counted object: its handle is its IImageList.
-    IUnknown* images =
-        reinterpret_cast<IUnknown*>(::SendMessageA(app_->listView().hwnd(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-    ASSERT_TRUE(images);
-    images->AddRef();
-    images->AddRef();
-    ::DestroyWindow(hwnd_);
-    pumpMessages();
-    const ULONG left = images->Release();
-    EXPECT_EQ(1u, left);  // the window and the list view together gave back one reference
-    if (left) images->Release();
-    DWORD begin = ::GetTickCount();
-    app_.reset();
-    EXPECT_LT(::GetTickCount() - begin, 1000u);
-}
-
-TEST_F(MainWindow, OpenDialogHoldsBackTicksAndRefresh) {
-    start();
-    appendRecord(job(4));
-    InfoDialogScript script;
-    script.script = [](InfoDialogScript& s) {
-        MessageSpy spy(s.main);
-        ::SendMessageA(s.main, WM_COMMAND, kTick, 0);
-        ::SendMessageA(s.main, WM_COMMAND, IDM_REFRESH, 0);
-        s.reloadsDuring = spy.received(kRunAllMessage).size();
-        char text[256] = "";
-        ::SendMessageA(::GetDlgItem(s.main, kStatusBarId), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-        s.statusDuring = text;
-    };
-    withInfoDialog(hwnd_, app_->listView(), script);
-    ASSERT_TRUE(script.dialog);
-    EXPECT_EQ(0u, script.reloadsDuring);
-    EXPECT_EQ("3 個の印刷ログ （自動更新抑止中）", script.statusDuring);
-    pumpMessages();
-    EXPECT_EQ(1u, reloadsDuring(tick));
+    EXPECT_EQ(1u, reloadsBy(kTick));
+    EXPECT_EQ("4321", jobs());
+    // The same job, time and requester with another document: the row is rewritten in place.
+    writeLog({job(1), job(2), job(3, "renamed"), job(4)});
+    EXPECT_EQ(1u, reloadsBy(kTick));
+    EXPECT_EQ("4321", jobs());
+    EXPECT_EQ("renamed", cell(1, 1));
     EXPECT_EQ("4 個の印刷ログ", status());
-}
-
-TEST_F(MainWindow, CloseWithTheDialogOpenAnsweredNoKeepsBoth) {
-    start();
-    InfoDialogScript script;
-    script.script = [](InfoDialogScript& s) {
-        BoxAnswerer no(kMainTitle, IDNO);
-        ::SendMessageA(s.main, WM_COMMAND, IDM_CLOSE, 0);
-        no.wait(10000);
-        s.statusDuring = ::IsWindow(s.main) && ::IsWindow(s.dialog) ? "both open" : "closed";
-    };
-    withInfoDialog(hwnd_, app_->listView(), script);
-    EXPECT_EQ("both open", script.statusDuring);
-    EXPECT_TRUE(::IsWindow(hwnd_));
-}
-
-TEST_F(MainWindow, ClearAllAskedFirstAndWaitsForTheLock) {
-    start();
-    const Bytes before = readFileBytes(log_);
     {
-        BoxAnswerer no(kMainTitle, IDNO);
-        ::SendMessageA(hwnd_, WM_COMMAND, IDM_CLEAR_ALL, 0);
-        ASSERT_TRUE(no.wait(10000));
-        EXPECT_EQ(kClearAllQuestion, no.texts()[0]);
+        ScopedHandle suppress(::CreateMutexA(NULL, FALSE, "Quillbridge2 KqvtPrt Log AutoUpdate"));
+        appendRecord(job(5));
+        EXPECT_EQ(0u, reloadsBy(kTick));
+        EXPECT_EQ(1u, reloadsBy(IDM_REFRESH));
+        EXPECT_EQ(5, rows());
     }
-    EXPECT_EQ(before, readFileBytes(log_));
-    EXPECT_EQ(3, rows());
-
-    ChildProcess holder;
-    ReadyEvent ready;
-    ASSERT_TRUE(startHelper(holder, "kqvt_holder",
-                            std::string("mutex \"") + kLogFileMutexName + "\" 1500 " + ready.name()));
-    ASSERT_TRUE(ready.wait(10000));
-    BoxAnswerer yes(kMainTitle, IDYES);
-    DWORD begin = ::GetTickCount();
-    ::SendMessageA(hwnd_, WM_COMMAND, IDM_CLEAR_ALL, 0);
-    EXPECT_GE(::GetTickCount() - begin, 1000u);
-    EXPECT_EQ(64u, fileSize(log_));
-    EXPECT_EQ(0, rows());
-    holder.wait(10000);
-}
-
-TEST_F(MainWindow, WriteErrorStartWarnsThenCarriesOnOrCloses) {
-    {
-        BoxAnswerer ok(kWarningCaptionText, IDOK);
-        start({"-b", "2"});
-        ASSERT_TRUE(ok.wait(10000));
-        EXPECT_NE(std::string::npos, ok.texts()[0].find(kSystemErrorLine));
-        EXPECT_NE(std::string::npos, ok.texts()[0].find(kWriteFailedFirstLine));
-        EXPECT_TRUE(::IsWindow(hwnd_));
-        EXPECT_EQ(0, app_->mode());
-        EXPECT_EQ(3, rows());
-    }
-    TearDown();
-    {
-        BoxAnswerer ok(kWarningCaptionText, IDOK);
-        start({"-b", "5"});
-        ASSERT_TRUE(ok.answered() == 1 || ok.wait(10000));
-        EXPECT_NE(std::string::npos, ok.texts()[0].find(kInUseLine));
-        EXPECT_EQ(std::string::npos, ok.texts()[0].find(kRestartLine));
-        EXPECT_FALSE(hwnd_ && ::IsWindow(hwnd_));
-    }
-}
-
-TEST_F(MainWindow, OneWarningPerFamilyAndNoSettingsBehindAnotherBox) {
-    start();
-    {
-        // Another process shows a read warning: this one is dropped.
-        ScopedHandle shown(::CreateMutexA(NULL, FALSE, kReadWarningMutex));
-        BoxAnswerer any(nullptr, IDCANCEL);
-        EXPECT_EQ(1, app_->showWarning(kWarnRead, 5));
-        EXPECT_EQ(0, any.answered());
-    }
-    {
-        // An error box of this program is up elsewhere: the warning shows, the settings wait.
-        HostWindow other;
-        ::SetWindowTextA(other.hwnd(), kWarningCaptionText);
-        BoxAnswerer any(nullptr, IDCANCEL, 2);
-        EXPECT_EQ(1, app_->showWarning(kWarnRead, 1));
-        EXPECT_EQ(1, any.answered());
-        std::vector<std::string> texts = any.texts();
-        ASSERT_EQ(1u, texts.size());
-        EXPECT_EQ(std::string(kReadFailedLine) + kDataBrokenLine + kDeleteOrRenameLine, texts[0]);
-    }
-}
-
-// A write failure the user can remedy opens the settings; cancelled, the viewer asks
-// whether to exit (naming the write), and asks again after each further cancel.
-TEST_F(MainWindow, WriteErrorNeedingSettingsAsksUntilTheUserExits) {
-    BoxAnswerer answers({IDOK, IDCANCEL, IDCANCEL, IDCANCEL, IDOK});
-    start({"-b", "42"});
-    ASSERT_TRUE(answers.answered() == 5 || answers.wait(20000));
-    std::vector<std::string> texts = answers.texts(), titles = answers.titles();
-    EXPECT_EQ(std::string(kWriteFailedFirstLine) + kDataBrokenLine + kDeleteOrRenameLine, texts[0]);
-    EXPECT_EQ("Quillbridge2 印刷ログ 環境設定", titles[1]);
-    EXPECT_EQ(std::string(kCannotWriteLine) + kExitQuestionLine, texts[2]);
-    EXPECT_EQ("Quillbridge2 印刷ログ 環境設定", titles[3]);
-    EXPECT_EQ(std::string(kCannotWriteLine) + kExitQuestionLine, texts[4]);
-    EXPECT_FALSE(hwnd_ && ::IsWindow(hwnd_));
-}
-
-TEST_F(MainWindow, ClosedRecordsShowOnlyWithAllView) {
-    writeLog({});
-    appendRecord(RecordBuilder().kind(3).errorCode(330).jobId(8).time(2026, 7, 1, 9, 0, 0).build());
-    appendRecord(RecordBuilder().kind(0).jobId(8).time(2026, 7, 1, 9, 5, 0).build());
-    start();
-    EXPECT_EQ(1, rows());
-    EXPECT_EQ(0, rowView(0)->record->eventKind);
-    TearDown();
-    start({}, 1);
-    EXPECT_EQ(2, rows());
-    EXPECT_EQ("8", cell(1, 9));
-}
-
-TEST_F(MainWindow, ReloadAfterDropsRemovesExactlyThoseRows) {
-    settings_.set("LogSize", "2");
-    writeLog({job(1), job(2), job(3), job(4)});
-    start();
-    ASSERT_EQ(4, rows());
-    // Fills the 2 KB log but for one old record: the three oldest go.
-    Bytes big = RecordBuilder().jobId(9).padTo(uint32_t(2048 - 64 - job(1).size())).build();
-    {
-        ScopedHandle h(::CreateFileA(log_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
-        ASSERT_EQ(kWriteStored, writeLogFile(h.get(), big.data(), uint32_t(big.size()), 2));
-    }
-    tick(hwnd_);
-    pumpMessages();
-    ASSERT_EQ(2, rows());
-    EXPECT_EQ(9u, rowView(0)->record->jobId);
-    EXPECT_EQ(4u, rowView(1)->record->jobId);
-    EXPECT_EQ("2 個の印刷ログ", status());
-}
-
-TEST_F(MainWindow, RowsFollowTheStoreAfterASortAndFreedRowsShowNothing) {
-    settings_.set("LogSize", "2");
-    std::vector<Bytes> records;
-    for (uint32_t id = 1; id <= 4; ++id)
-        records.push_back(RecordBuilder().jobId(id).document("doc-" + std::to_string(id)).time(2026, 7, 1, 13 - id, 0, 0).build());
-    writeLog(records);
-    start();
-    refresh(hwnd_);  // by date: 1 2 3 4, the reverse of their arrival
-    // Fills the 2 KB log: the three oldest records go.
-    Bytes big = RecordBuilder().jobId(9).document("doc-9").padTo(uint32_t(2048 - 64 - job(1).size())).build();
-    {
-        ScopedHandle h(::CreateFileA(log_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
-        ASSERT_EQ(kWriteStored, writeLogFile(h.get(), big.data(), uint32_t(big.size()), 2));
-    }
-    tick(hwnd_);
-    ASSERT_EQ(2, rows());
-    EXPECT_EQ("doc-9", cell(0, 1));
-    EXPECT_EQ(4u, rowView(1)->record->jobId);
-    // Rows the store freed before the list caught up are never read.
-    app_->store().markAllGone();
-    app_->store().removeGoneRows();
-    EXPECT_EQ("", cell(0, 1));
-    ::SendMessageA(hwnd_, kRunAllMessage, 0, 0);
-    EXPECT_EQ(0, rows());
-}
-
-TEST_F(MainWindow, MenuItemsFollowSelectionAndTheFile) {
-    start();
-    HMENU actions = ::GetSubMenu(::GetMenu(hwnd_), 0);
-    auto greyed = [&](UINT id) { return (::GetMenuState(actions, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
-    EXPECT_TRUE(greyed(IDM_SHOW_LOG_INFO));
-    EXPECT_FALSE(greyed(IDM_REFRESH));
-    EXPECT_FALSE(greyed(IDM_CLEAR_ALL));
-    app_->listView().selectItem(1);
-    pumpMessages();
-    EXPECT_FALSE(greyed(IDM_SHOW_LOG_INFO));
-
-    // A log that cannot be opened for writing cannot be cleared.
-    ScopedHandle held(::CreateFileA(log_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL));
-    ::SendMessageA(hwnd_, kRunAllMessage, 0, 0);
-    EXPECT_TRUE(greyed(IDM_CLEAR_ALL));
-}
-
-TEST_F(MainWindow, RefreshAndColumnClicksOrderTheRows) {
-    writeLog({RecordBuilder().jobId(1).time(2026, 7, 1, 10, 0, 0).build(),
-              RecordBuilder().jobId(2).time(2026, 7, 1, 9, 0, 0).build(),
-              RecordBuilder().jobId(3).time(2026, 7, 1, 11, 0, 0).build()});
-    start();
-    auto order = [&] {
-        std::string jobs;
-        for (int i = 0; i < rows(); ++i) jobs += std::to_string(rowView(i)->record->jobId);
-        return jobs;
-    };
-    EXPECT_EQ("321", order());  // as they arrived: newest arrival on top
-    refresh(hwnd_);
-    EXPECT_EQ("312", order());  // by date, newest first
-    NMLISTVIEW click;
-    std::memset(&click, 0, sizeof click);
-    click.hdr.hwndFrom = app_->listView().hwnd();
-    click.hdr.idFrom = kListViewId;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = 7;
-    ::SendMessageA(hwnd_, WM_NOTIFY, kListViewId, reinterpret_cast<LPARAM>(&click));
-    EXPECT_EQ("213", order());
-    ::SendMessageA(hwnd_, WM_NOTIFY, kListViewId, reinterpret_cast<LPARAM>(&click));
-    EXPECT_EQ("312", order());
-    EXPECT_EQ(7, app_->sortColumn());
-}
-
-TEST_F(MainWindow, TenColumnsSaveNineWidths) {
-    start({}, 1);
-    ::DestroyWindow(hwnd_);
-    pumpMessages();
-    RegistryKey key;
-    ByteBuffer saved;
-    ASSERT_TRUE(key.open(HKEY_CURRENT_USER, kWindowStateKey, KEY_READ));
-    ASSERT_TRUE(key.readValue(kColumnWidthsValue, REG_BINARY, saved));
-    EXPECT_EQ(9u * sizeof(int), saved.size());
-    ByteBuffer place;
-    ASSERT_TRUE(key.readValue(kWindowPlaceValue, REG_BINARY, place));
-    EXPECT_EQ(sizeof(WINDOWPLACEMENT), place.size());
-}
-
-// The reload finds the log missing and creates it; another process stores a record just
-// before that create. The reload creates under the log-file lock and keeps the record.
-TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
-    start();
     ASSERT_TRUE(::DeleteFileA(log_.c_str()));
     DWORD lockProbe = WAIT_FAILED;
     {
@@ -485,23 +223,379 @@ TEST_F(MainWindow, RecordStoredWhileTheReloadCreatesTheLogIsKept) {
             ::GetExitCodeThread(probe.get(), &lockProbe);
             writeLog({job(7)});
         });
-        tick(hwnd_);
+        EXPECT_EQ(1u, reloadsBy(kTick));
     }
     EXPECT_EQ(DWORD(WAIT_TIMEOUT), lockProbe);
     EXPECT_EQ(buildLogFile({job(7)}), readFileBytes(log_));
+    EXPECT_EQ("0 個の印刷ログ", status());
+    EXPECT_EQ(1u, reloadsBy(kTick));
+    EXPECT_EQ("7", jobs());
 }
 
-// With "AllView" a saved tenth width reaches the job ID column; WM_SIZE reaches the status
-// bar with its size type.
-TEST_F(MainWindow, ControlsTakeTheSavedTenthWidthAndTheSizeType) {
-    const int saved[10] = {60, 61, 62, 63, 64, 65, 66, 67, 68, 123};
-    RegistryKey key;
-    ASSERT_TRUE(key.create(HKEY_CURRENT_USER, kWindowStateKey, KEY_ALL_ACCESS));
-    ASSERT_TRUE(key.setValue(kColumnWidthsValue, REG_BINARY, saved, sizeof saved));
-    start({}, 1);
+// Stepped down row by row and beyond the end, then up, then moved by a new selection in the
+// list: every field follows the row, the step buttons and the focus follow the bounds. While
+// it is open Refresh and Clear all are greyed; closed with OK, a writable log and a
+// privileged user get Clear all back.
+TEST_F(MainWindow, InformationDialogFollowsTheRow) {
+    const struct {
+        RecordBuilder record;
+        const char* shows;
+    } table[] = {
+        {RecordBuilder().kind(0).pages(12, 12).copies(3, 3).colour(8, 4).sheets(6).tray(1).time(2024, 3, 5, 14, 7, 9)
+             .printer("QV-2810 本社").document("見積書&請求書.xlsx").user("田中").requester("PC-SALES-01"),
+         "印刷完了 // 12ページ （ 3部 ）[vlc] 8ページ[vlc] 4ページ[vlc] 6枚[vlc] sフェイスダウントレイ[vlc] icon"},
+        {RecordBuilder().kind(3).errorCode(300).errorDetail(0x1A).message("用紙がありません").pages(5, 20).tray(0),
+         "[0300-001a] 用紙がありません // 5 / 20ページ[vlc] 1ページ[vlc] 0ページ[vlc] 1枚[vlc] -排紙先無効[---] icon"},
+        {RecordBuilder().kind(1).flags(FLAG_NOTICE).title("ログファイルを作り直しました").message("壊れたログを保存しました")
+             .pages(-1, -1).copies(0, 0).colour(-1, -1).sheets(-1),
+         "ログファイルを作り直しました /壊れたログを保存しました/ [-lc] [-lc] [-lc] [-lc] s[vlc] icon"},
+        {RecordBuilder().kind(6).colour(-1, 7).sheets(-1),
+         "?? // 1ページ[vlc] [---] 7ページ[vlc] [---] sフェイスダウントレイ[vlc]"},
+    };
+    const int last = 3;
+    std::vector<Bytes> records;
+    for (int row = last; row >= 0; --row) records.push_back(RecordBuilder(table[row].record).jobId(10 + row).build());
+    writeLog(records);  // the newest arrival comes first
+    start(nullptr, 1);
+    ASSERT_EQ(last + 1, rows());
+    // The row the dialog should show, its step buttons, the focused control (0: any) and the
+    // button clicked after the checks.
+    auto expect = [&](int row, bool up, bool down, int focus, int then) {
+        return [&, row, up, down, focus, then](HWND hwnd) {
+            SCOPED_TRACE(testing::Message() << "row " << row);
+            const LogRecordView& view = viewAt(row);
+            EXPECT_EQ(row, app_->listView().selectedIndex());
+            const char* const plain[] = {view.dateText, view.printerName, view.userName, view.documentName,
+                                         view.requesterName};
+            for (int i = 0; i < 5; ++i) EXPECT_EQ(plain[i], text(hwnd, kPlainFields[i]));
+            EXPECT_EQ(table[row].shows, fields(hwnd));
+            EXPECT_EQ(up, enabled(hwnd, IDC_LOGINFO_STEP_UP));
+            EXPECT_EQ(down, enabled(hwnd, IDC_LOGINFO_STEP_DOWN));
+            EXPECT_TRUE(!focus || ::GetDlgItem(hwnd, focus) == ::GetFocus()) << "focus on " << focus;
+            EXPECT_TRUE(greyed(IDM_REFRESH) && greyed(IDM_CLEAR_ALL));
+            if (then) click(hwnd, then);
+        };
+    };
+    InfoDialogScript script;
+    // Opened on the first row the focus is on OK; on the last it leaves the greyed button.
+    for (int row = 0; row <= last; ++row)
+        script.steps.push_back(expect(row, row > 0, row < last, row == 0 ? IDOK : row == last ? IDC_LOGINFO_STEP_UP : 0,
+                                      IDC_LOGINFO_STEP_DOWN));
+    script.steps.push_back(expect(last, true, false, 0, IDC_LOGINFO_STEP_UP));  // a step beyond the end stays
+    script.steps.push_back(expect(last - 1, true, true, 0, 0));
+    script.steps.push_back([&](HWND) { app_->listView().selectItem(0); });
+    script.steps.push_back(expect(0, false, true, IDC_LOGINFO_STEP_DOWN, IDOK));
+    MessageSpy notices(hwnd_);
+    showInfo(0, script);
+    // The dialog announced its opening and its closing, both by its own handle.
+    for (UINT notice : {kDialogOpenedMessage, kDialogClosedMessage}) {
+        ASSERT_EQ(1u, notices.received(notice).size());
+        EXPECT_EQ(notices.received(kDialogOpenedMessage)[0].wParam, notices.received(notice)[0].wParam);
+        EXPECT_EQ(118, notices.received(notice)[0].lParam);
+    }
+    const uint32_t group = getUserGroupLevel();
+    EXPECT_FALSE(greyed(IDM_REFRESH));
+    EXPECT_EQ(group == GROUP_ADMINISTRATORS || group == GROUP_POWER_USERS, !greyed(IDM_CLEAR_ALL));
+}
+
+// While the information dialog is open (on a single row: both step buttons greyed, the focus
+// on OK): no reload by tick or refresh, the status says so, and closing asks first (No keeps
+// both windows). Closed after the settings moved the log to a missing file, it leaves Clear
+// all greyed; afterwards the tick loads again.
+TEST_F(MainWindow, OpenDialogHoldsBackReloadsAndTheCloseAsks) {
+    writeLog({job(1)});
+    start();
+    appendRecord(job(2));
+    InfoDialogScript script;
+    script.steps.push_back([&](HWND dialog) {
+        EXPECT_FALSE(enabled(dialog, IDC_LOGINFO_STEP_UP) || enabled(dialog, IDC_LOGINFO_STEP_DOWN));
+        EXPECT_EQ(::GetDlgItem(dialog, IDOK), ::GetFocus());
+        EXPECT_EQ("1 個の印刷ログ （自動更新抑止中）", status());
+        EXPECT_EQ(0u, reloadsBy(kTick) + reloadsBy(IDM_REFRESH));
+        BoxAnswerer no(kCaption, IDNO);
+        ::SendMessageA(hwnd_, WM_COMMAND, IDM_CLOSE, 0);
+        ASSERT_TRUE(no.answered() == 1 || no.wait(10000));
+        EXPECT_EQ("印刷ログ情報画面が表示されています。終了処理を続行しますか？", no.texts()[0]);
+        EXPECT_TRUE(::IsWindow(hwnd_) && ::IsWindow(dialog));
+        settings_.set("LogName", dir_.file("moved.log"));
+        ::PostMessageA(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    showInfo(0, script);
+    EXPECT_TRUE(greyed(IDM_CLEAR_ALL));
+    settings_.set("LogName", log_);
+    EXPECT_EQ(1u, reloadsBy(kTick));
+    EXPECT_EQ("2 個の印刷ログ", status());
+}
+
+namespace {
+
+std::vector<std::string> g_helpCalls;
+
+HWND WINAPI recordHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
+    const char* topic = reinterpret_cast<const char*>(data);
+    g_helpCalls.push_back(std::string(owner ? "owned " : "") + (file ? file : "") + "|" + std::to_string(command) +
+                          "|" + (topic ? topic : "(none)"));
+    return reinterpret_cast<HWND>(1);  // a help window: no missing-file box
+}
+
+}  // namespace
+
+// F1 on every control of the information dialog opens its topic in the help file beside the
+// executable (1019 is in no table: the default topic); the right-click popup opens it when
+// its item is chosen. The map ("#IVB" pairs of context and offset into "#STRINGS") names
+// the topic "tN" for context N.
+TEST(LogInfoDialog, HelpOpensEveryControlsTopic) {
+    const int contexts[][2] = {
+        {1008, 11}, {1009, 12}, {1010, 12}, {1011, 12}, {1012, 13}, {1013, 13}, {1014, 13}, {1016, 14},
+        {1017, 14}, {1015, 14}, {1018, 14}, {1040, 15}, {1041, 16}, {1020, 17}, {1021, 17}, {1022, 17},
+        {1023, 18}, {1024, 18}, {1025, 18}, {1026, 19}, {1027, 19}, {1028, 19}, {1029, 20}, {1030, 20},
+        {1031, 20}, {1034, 21}, {1032, 21}, {1033, 21}, {1036, 22}, {1038, 22}, {1039, 22}, {IDOK, 23},
+        {1053, 24}, {1054, 24}, {1055, 24}, {1050, 25}, {1051, 25}, {1052, 25}, {1019, 0},
+    };
+    std::string strings(1, '\0');
+    std::vector<uint32_t> ivb(1, 0);
+    for (uint32_t id = 11; id <= 25; ++id) {
+        ivb.insert(ivb.end(), {id, uint32_t(strings.size())});
+        strings += "t" + std::to_string(id) + '\0';
+    }
+    HelpMap map;  // borrows the streams; given back before its destructor frees them
+    map.count = uint32_t(ivb.size());
+    map.ivb = ivb.data();
+    map.strings = reinterpret_cast<uint8_t*>(&strings[0]);
+    map.stringsSize = uint32_t(strings.size());
+    LogInfoDialog dialog(testInstance(), nullptr);
+    dialog.setHelpMap(&map);
+    dialog.setHelpMap(nullptr);  // ignored
+    g_helpCalls.clear();
+    HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
+    InfoDialogScript script;
+    script.steps.push_back([&](HWND hwnd) {
+        for (const auto& c : contexts) {
+            HELPINFO info = {sizeof info, HELPINFO_WINDOW, c[0], ::GetDlgItem(hwnd, c[0]), 0, {0, 0}};
+            ::SendMessageA(hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        }
+        ::PostMessageA(hwnd, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageA(hwnd, WM_KEYDOWN, VK_RETURN, 0);
+        HWND button = ::GetDlgItem(hwnd, IDC_LOGINFO_STEP_UP);
+        ::SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), -1);
+        click(hwnd, IDOK);
+    });
+    DummyWindow(testInstance(), &dialog).run();
+    setHtmlHelpHook(previous);
+    map.ivb = nullptr;
+    map.strings = nullptr;
+    char module[MAX_PATH] = "";
+    ::GetModuleFileNameA(testInstance(), module, sizeof module);
+    std::string file(module);
+    file = file.substr(0, file.find_last_of('\\') + 1) + "KQVTLGVW.CHM|" + std::to_string(HH_DISPLAY_TOPIC) + "|";
+    std::vector<std::string> expected;
+    for (const auto& c : contexts) expected.push_back(file + (c[1] ? "t" + std::to_string(c[1]) : "(none)"));
+    expected.push_back(file + "t15");
+    EXPECT_EQ(expected, g_helpCalls);
+}
+
+// Show information needs a selected row, Clear all a log open for writing; clearing is
+// asked first and waits for the log-file lock.
+TEST_F(MainWindow, ClearAllAskedFirstAndWaitsForTheLock) {
+    start();
+    EXPECT_TRUE(greyed(IDM_SHOW_LOG_INFO));
+    app_->listView().selectItem(1);
+    pumpMessages();
+    EXPECT_FALSE(greyed(IDM_SHOW_LOG_INFO) || greyed(IDM_REFRESH) || greyed(IDM_CLEAR_ALL));
+    {
+        ScopedHandle held(::CreateFileA(log_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL));
+        ::SendMessageA(hwnd_, kRunAllMessage, 0, 0);
+        EXPECT_TRUE(greyed(IDM_CLEAR_ALL));
+    }
+    const Bytes before = readFileBytes(log_);
+    {
+        BoxAnswerer no(kCaption, IDNO);
+        ::SendMessageA(hwnd_, WM_COMMAND, IDM_CLEAR_ALL, 0);
+        ASSERT_TRUE(no.answered() == 1 || no.wait(10000));
+        EXPECT_EQ("すべてのログを消去しますか？", no.texts()[0]);
+    }
+    EXPECT_EQ(before, readFileBytes(log_));
+    EXPECT_EQ(3, rows());
+
+    ChildProcess holder;
+    ReadyEvent ready;
+    ASSERT_TRUE(startHelper(holder, "kqvt_holder", std::string("mutex \"") + kLogFileMutexName + "\" 1500 " + ready.name()));
+    ASSERT_TRUE(ready.wait(10000));
+    BoxAnswerer yes(kCaption, IDYES);
+    DWORD begin = ::GetTickCount();
+    ::SendMessageA(hwnd_, WM_COMMAND, IDM_CLEAR_ALL, 0);
+    EXPECT_GE(::GetTickCount() - begin, 1000u);
+    EXPECT_EQ(64u, fileSize(log_));
+    EXPECT_EQ(0, rows());
+    holder.wait(10000);
+}
+
+// "-b KIND": the warning for the kind, with "ErrorType" in the settings file reset to 0
+// first. Kind 2 carries on as a viewer, kind 5 closes; a kind the user can remedy opens the
+// settings, and each cancel there asks whether to exit, naming the write.
+TEST_F(MainWindow, WriteErrorStartWarnsThenCarriesOnOrCloses) {
+    const std::string settingsTitle = "Quillbridge2 印刷ログ 環境設定|";
+    const std::string exitQuestion = std::string("Quillbridge2 印刷ログ|") + kCannotWriteLine + kExitQuestionLine;
+    const std::string warning = std::string("Quillbridge2 印刷ログ|") + kWriteFailedFirstLine;
+    const struct {
+        const char* kind;
+        std::vector<int> answers;
+        std::vector<std::string> boxes;  // title|text, the settings dialog by its title only
+        bool carriesOn;
+    } cases[] = {
+        {"2", {IDOK}, {warning + kSystemErrorLine}, true},
+        {"5", {IDOK}, {warning + kInUseLine}, false},
+        {"42", {IDOK, IDCANCEL, IDCANCEL, IDCANCEL, IDOK},
+         {warning + kDataBrokenLine + kDeleteOrRenameLine, settingsTitle, exitQuestion, settingsTitle, exitQuestion},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        settings_.set("ErrorType", "6");
+        BoxAnswerer answers(c.answers);
+        start(c.kind);
+        ASSERT_TRUE(answers.answered() == int(c.answers.size()) || answers.wait(20000));
+        std::vector<std::string> boxes;
+        for (size_t i = 0; i < c.answers.size(); ++i)
+            boxes.push_back(answers.titles()[i] + "|" + (c.boxes[i] == settingsTitle ? "" : answers.texts()[i]));
+        EXPECT_EQ(c.boxes, boxes);
+        EXPECT_EQ("0", settings_.get("ErrorType"));
+        EXPECT_EQ(c.carriesOn, hwnd_ && ::IsWindow(hwnd_));
+        EXPECT_TRUE(!c.carriesOn || (app_->mode() == 0 && rows() == 3));
+        TearDown();
+    }
+}
+
+TEST_F(MainWindow, OneWarningPerFamilyAndNoSettingsBehindAnotherBox) {
+    start();
+    {
+        // Another process shows a read warning: this one is dropped.
+        ScopedHandle shown(::CreateMutexA(NULL, FALSE, "Quillbridge2 KqvtPrt Log ReadWarning"));
+        BoxAnswerer any(nullptr, IDCANCEL);
+        EXPECT_EQ(1, app_->showWarning(kWarnRead, 5));
+        EXPECT_EQ(0, any.answered());
+    }
+    // An error box of this program is up elsewhere: the warning shows, the settings wait.
+    HostWindow other;
+    ::SetWindowTextA(other.hwnd(), "Quillbridge2 印刷ログ");
+    BoxAnswerer any(nullptr, IDCANCEL, 2);
+    EXPECT_EQ(1, app_->showWarning(kWarnRead, 1));
+    ASSERT_EQ(1, any.answered());
+    EXPECT_EQ(std::string(kReadFailedLine) + kDataBrokenLine + kDeleteOrRenameLine, any.texts()[0]);
+}
+
+// "AllView": closed records stay and the job ID column comes tenth, at its computed width.
+TEST_F(MainWindow, ClosedRecordsAndTheJobColumnOnlyWithAllView) {
+    writeLog({});
+    appendRecord(RecordBuilder().kind(3).errorCode(330).jobId(8).time(2026, 7, 1, 9, 0, 0).build());
+    appendRecord(RecordBuilder().kind(0).jobId(8).time(2026, 7, 1, 9, 5, 0).build());
+    start();
+    ASSERT_EQ(1, rows());
+    EXPECT_EQ(0, viewAt(0).record->eventKind);
+    EXPECT_EQ(9, app_->listView().columnCount());
+    TearDown();
+    start(nullptr, 1);
+    EXPECT_EQ(2, rows());
+    ASSERT_EQ(10, app_->listView().columnCount());
+    EXPECT_EQ("8", cell(1, 9));
+    EXPECT_EQ(app_->listView().stringWidth("ジョブID") + 20, app_->listView().columnWidth(9));
+}
+
+// Refresh orders by date, a click on the date column turns the order round. Records dropped
+// to make room then go from the list in its new order, and rows the store freed before the
+// list caught up are never read.
+TEST_F(MainWindow, DroppedRecordsLeaveTheListAfterASort) {
+    settings_.set("LogSize", "2");
+    writeLog({RecordBuilder().jobId(1).time(2026, 7, 1, 10, 0, 0).build(),
+              RecordBuilder().jobId(2).time(2026, 7, 1, 9, 0, 0).build(),
+              RecordBuilder().jobId(3).time(2026, 7, 1, 11, 0, 0).build()});
+    start();
+    EXPECT_EQ("321", jobs());  // as they arrived: newest arrival on top
+    ::SendMessageA(hwnd_, WM_COMMAND, IDM_REFRESH, 0);
+    EXPECT_EQ("312", jobs());  // by date, newest first
+    NMLISTVIEW click = {};
+    click.hdr = {app_->listView().hwnd(), UINT_PTR(kListViewId), UINT(LVN_COLUMNCLICK)};
+    click.iItem = -1;
+    click.iSubItem = 7;
+    ::SendMessageA(hwnd_, WM_NOTIFY, kListViewId, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ("213", jobs());
+    // Fills the 2 KB log: the two first stored go; the new row comes on top.
+    appendRecord(RecordBuilder().jobId(9).document("doc-9").padTo(uint32_t(2048 - 64 - 2 * job(1).size())).build(), 2);
+    ::SendMessageA(hwnd_, WM_COMMAND, kTick, 0);
+    EXPECT_EQ("93", jobs());
+    EXPECT_EQ("doc-9", cell(0, 1));
+    EXPECT_EQ("2 個の印刷ログ", status());
+    app_->store().markAllGone();
+    app_->store().removeGoneRows();
+    EXPECT_EQ("", cell(0, 1));
+    ::SendMessageA(hwnd_, kRunAllMessage, 0, 0);
+    EXPECT_EQ(0, rows());
+}
+
+// Find walks the rows from the selection, round the list once, and matches whole
+// characters only: "表" ends in the byte of "\", and "表表" holds the bytes of "\表".
+TEST_F(MainWindow, FindMatchesWholeCharactersAndGoesRoundOnce) {
+    writeLog({RecordBuilder().document("\\\\share\\a.txt").jobId(4242).build(),
+              RecordBuilder().document("REPORT.txt").user("ユーザ").jobId(2).build(),
+              RecordBuilder().document("表表.doc").user("tanaka").build()});
+    start();
+    const struct { const char* needle; int from; bool forward; int columns; int expected; } cases[] = {
+        {"\\", -1, true, 9, 2},     // not the trail byte of 表
+        {"\\表", -1, true, 9, -1},  // not across two characters
+        {"\x95", -1, true, 9, -1},   // not half of one (the lead byte of 表)
+        {"report", -1, true, 9, 1},  // ASCII case folded
+        {"ユーザ", 1, true, 9, 1},    // the selected row itself comes last
+        {"txt", 2, false, 9, 1},
+        {"txt", 1, false, 9, 2},     // round the top to the bottom
+        {"tanaka", 0, false, 9, 0},  // backwards too, the selected row last
+        {"4242", -1, true, 9, -1},   // the job ID column only when shown
+        {"4242", -1, true, 10, 2},
+        {"", -1, true, 9, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.needle);
+        EXPECT_EQ(c.expected, findListRow(app_->listView(), c.columns, c.needle, c.from, c.forward));
+    }
+}
+
+// Per-user state under HKCU, read and written by the value names and types users already
+// have: a saved maximised placement comes back restored, a saved tenth width (40 bytes)
+// reaches the job ID column, and only nine widths go back. The teardown is quick.
+TEST_F(MainWindow, WindowStateRoundTripsThroughTheUsersKey) {
+    const char* const key = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
+    const int widths[10] = {60, 61, 62, 63, 64, 65, 66, 67, 68, 123};
+    WINDOWPLACEMENT saved = {};
+    saved.length = sizeof saved;
+    saved.showCmd = SW_SHOWMAXIMIZED;
+    saved.rcNormalPosition = {100, 120, 500, 420};
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, key, "ListViewColum", REG_BINARY, widths, 40));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueA(HKEY_CURRENT_USER, key, "WindowPlace", REG_BINARY, &saved, 44));
+    start(nullptr, 1);
+    EXPECT_EQ(60, app_->listView().columnWidth(0));
     EXPECT_EQ(123, app_->listView().columnWidth(9));
-    MessageSpy bar(::GetDlgItem(hwnd_, kStatusBarId));
-    ::SendMessageA(hwnd_, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(640, 480));
-    ASSERT_EQ(1u, bar.received(WM_SIZE).size());
-    EXPECT_EQ(WPARAM(SIZE_MAXIMIZED), bar.received(WM_SIZE)[0].wParam);
+    WINDOWPLACEMENT now = {};
+    now.length = sizeof now;
+    ASSERT_TRUE(::GetWindowPlacement(hwnd_, &now));
+    EXPECT_EQ(120, now.rcNormalPosition.top);
+    EXPECT_EQ(400, now.rcNormalPosition.right - now.rcNormalPosition.left);
+    EXPECT_FALSE(::IsZoomed(hwnd_));
+    ::SendMessageA(app_->listView().hwnd(), LVM_SETCOLUMNWIDTH, 2, 77);
+    ::DestroyWindow(hwnd_);
+    pumpMessages();
+    const DWORD begin = ::GetTickCount();
+    app_.reset();
+    EXPECT_LT(::GetTickCount() - begin, 1000u);
+
+    // The type and size of a value read back, "3/36" for 36 bytes of REG_BINARY.
+    auto readBack = [&](const char* name, void* data, DWORD size) {
+        DWORD type = 0;
+        EXPECT_EQ(ERROR_SUCCESS, ::RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &type, data, &size));
+        return std::to_string(type) + "/" + std::to_string(size);
+    };
+    int back[10] = {};
+    EXPECT_EQ("3/36", readBack("ListViewColum", back, sizeof back));
+    EXPECT_EQ(77, back[2]);
+    WINDOWPLACEMENT place[2] = {};
+    EXPECT_EQ("3/44", readBack("WindowPlace", place, sizeof place));
+    EXPECT_EQ(120, place[0].rcNormalPosition.top);
 }

@@ -1,3 +1,5 @@
+// The real viewer in processes of its own: closed from outside while it asks, and a second
+// start handing over to the first.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,6 +9,7 @@
 
 #include "tests/support/SettingsFile.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/WindowTestSupport.h"
 #include "viewer/ViewerTexts.h"
 
 // A shown top-level window of this class (and title) other than `skip`; null after 20 s.
@@ -55,4 +58,38 @@ TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
         ::PostMessageA(waitFor(kMainClassName, kMainTitle), WM_CLOSE, 0, 0);
         EXPECT_TRUE(next.wait(10000)) << "the next viewer showed no window";
     }
+}
+
+// A second viewer hands over to the running one and ends with 0: plain, it only brings the
+// first forward; with "-b" the first shows the write warning for the kind. The first viewer
+// runs on all the while.
+TEST(PromptLoop, SecondViewerHandsOverToTheFirst) {
+    TempDir dir;
+    ScopedSettingsFile settings;
+    settings.set("LogName", dir.file("KQVTPRT2.LOG"));
+    ChildProcess first;
+    ASSERT_TRUE(first.start(productExePath(), ""));
+    HWND viewer = waitFor(kMainClassName, kMainTitle);
+    ASSERT_TRUE(viewer);
+    HostWindow other;
+    ::ShowWindow(other.hwnd(), SW_SHOW);
+    ::SetForegroundWindow(other.hwnd());
+    ASSERT_EQ(other.hwnd(), ::GetForegroundWindow());
+    for (const char* arguments : {"", "-b 3"}) {
+        ChildProcess second;
+        ASSERT_TRUE(second.start(productExePath(), arguments));
+        DWORD code = 1;
+        ASSERT_TRUE(second.wait(10000, &code));
+        EXPECT_EQ(0u, code);
+    }
+    EXPECT_EQ(viewer, ::GetForegroundWindow());
+    HWND box = waitFor("#32770", "Quillbridge2 印刷ログ");
+    ASSERT_TRUE(box);
+    char text[512] = "";
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_EQ(std::string(kWriteFailedFirstLine) + kNoPermissionLine + kGrantOrRenameLine, text);
+    EXPECT_FALSE(first.wait(0));
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ::PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(first.wait(10000));
 }
