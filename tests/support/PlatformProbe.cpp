@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <sstream>
+
 #include "tests/support/TestEnvironment.h"
 
 namespace {
@@ -30,18 +32,14 @@ std::map<std::string, std::string> runPlatformProbe(const std::string& wineVersi
     const std::string output = dir.file("probe.txt");
     ChildProcess child;
     DWORD exitCode = 1;
-    if (!startHelper(child, kProbeName, "\"" + output + "\"" + (settings ? " settings" : "")) || !child.wait(60000, &exitCode) || exitCode != 0)
+    const std::string arguments = "\"" + output + "\"" + (settings ? " settings" : "");
+    if (!startHelper(child, kProbeName, arguments) || !child.wait(60000, &exitCode) || exitCode != 0)
         return values;
     std::vector<unsigned char> bytes = readFileBytes(output);
-    std::string text(bytes.begin(), bytes.end());
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(start, end - start);
+    std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+    for (std::string line; std::getline(lines, line);) {
         const size_t equals = line.find('=');
         if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-        start = end + 1;
     }
     return values;
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,23 +19,6 @@ struct Locked {
     Locked() { ::EnterCriticalSection(&g_lock); }
     ~Locked() { ::LeaveCriticalSection(&g_lock); }
 };
-
-// This process, or one started from it directly or through another (a viewer the intake
-// starts); other processes of the prefix are not the tests' business.
-bool startedByTests(DWORD pid) {
-    const DWORD self = ::GetCurrentProcessId();
-    if (pid == self) return true;
-    std::map<DWORD, DWORD> parents;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
-        parents[entry.th32ProcessID] = entry.th32ParentProcessID;
-    ::CloseHandle(snapshot);
-    for (int depth = 0; depth < 4 && parents.count(pid); ++depth)
-        if ((pid = parents[pid]) == self) return true;
-    return false;
-}
 
 struct Candidate {
     DWORD since;
@@ -70,9 +52,6 @@ DWORD WINAPI watch(void*) {
             }
             Candidate& c = seen.emplace(dialog, Candidate{::GetTickCount(), 0}).first->second;
             if (::GetTickCount() - c.since < kGraceMs) continue;
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(dialog, &pid);
-            if (!startedByTests(pid)) continue;
             if (c.tries == 0) {
                 ::GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
                 Locked lock;

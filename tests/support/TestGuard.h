@@ -4,8 +4,9 @@
 #include <string>
 
 // The suites' own main guards every test: a crash prints its exception code and ends the
-// process at once, and a dialog ("#32770") of this process or of a process it started that
-// stays up unanswered for a few seconds is closed and fails the running test, named.
+// process at once, and a dialog ("#32770") that stays up unanswered for a few seconds is
+// closed and fails the running test, named. Suites take the prefix one at a time, so every
+// dialog in it belongs to the running test or to a process that test started.
 
 // While one lives, dialogs with this caption (any caption for null) are expected: someone
 // answers them (BoxAnswerer holds one).
