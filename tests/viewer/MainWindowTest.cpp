@@ -392,7 +392,8 @@ TEST_F(MainWindow, ClearAllAskedFirstAndWaitsForTheLock) {
 
     ChildProcess holder;
     ReadyEvent ready;
-    ASSERT_TRUE(startHelper(holder, "kqvt_holder", std::string("mutex \"") + kLogFileMutexName + "\" 1500 " + ready.name()));
+    const std::string hold = std::string("mutex \"") + kLogFileMutexName + "\" 1500 " + ready.name();
+    ASSERT_TRUE(startHelper(holder, "kqvt_holder", hold));
     ASSERT_TRUE(ready.wait(10000));
     BoxAnswerer yes(kCaption, IDYES);
     DWORD begin = ::GetTickCount();
