@@ -1,6 +1,4 @@
-// The main window driven in this process: loads, the watcher's ticks, the commands, the
-// information dialog over its list, find and the warnings. Message boxes are answered from
-// a second thread; the information dialog is scripted from a timer of this thread.
+// The main window driven in this process; boxes are answered from a second thread.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -47,8 +45,7 @@ std::string text(HWND window, int id) {
     return buffer;
 }
 
-// Runs its steps, one per tick of a timer of this thread, while the information dialog is
-// up; a nested loop (a box a step opened) does not start the next step.
+// Runs its steps from a timer while the information dialog is up, none inside a step's box.
 class InfoDialogScript {
 public:
     InfoDialogScript() : timer_(::SetTimer(NULL, 0, 15, &tick)) { current_ = this; }
@@ -114,7 +111,6 @@ protected:
         return ids;
     }
     std::string status() { return text(hwnd_, kStatusBarId); }
-    // What the list view shows in a cell (asked from the window, row by row).
     std::string cell(int row, int column) {
         char text[256] = "";
         ListView_GetItemText(app_->listView().hwnd(), row, column, text, sizeof text);
@@ -147,9 +143,6 @@ bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog
 
 void click(HWND dialog, int id) { ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
-const int kPlainFields[] = {IDC_LOGINFO_DATE, IDC_LOGINFO_PRINTER, IDC_LOGINFO_USER, IDC_LOGINFO_DOCUMENT,
-                            IDC_LOGINFO_REQUESTER};
-
 // A value with its state: [v] value enabled, [l] label and [c] colon enabled.
 std::string field(HWND dialog, int value, int label, int colon) {
     return text(dialog, value) + "[" + (enabled(dialog, value) ? "v" : "-") + (enabled(dialog, label) ? "l" : "-") +
@@ -179,10 +172,8 @@ DWORD WINAPI tryLogLock(void*) {
 
 }  // namespace
 
-// The first load, then ticks that load only what changed: a new record, a new write time
-// with the same size, a record rewritten in place. The suppression mutex stops the ticks but
-// not Refresh. A deleted log is created again under the log-file lock, so a record another
-// process stores meanwhile is kept.
+// Ticks load only what changed (a record, a write time, a row rewritten in place); the
+// suppression mutex stops ticks, not Refresh; a deleted log is made again under the lock.
 TEST_F(MainWindow, LoadsOnlyWhatChangedAndKeepsRowsInLine) {
     start();
     EXPECT_EQ("321", jobs());
@@ -232,10 +223,8 @@ TEST_F(MainWindow, LoadsOnlyWhatChangedAndKeepsRowsInLine) {
     EXPECT_EQ("7", jobs());
 }
 
-// Stepped down row by row and beyond the end, then up, then moved by a new selection in the
-// list: every field follows the row, the step buttons and the focus follow the bounds. While
-// it is open Refresh and Clear all are greyed; closed with OK, a writable log and a
-// privileged user get Clear all back.
+// Stepped down beyond the end, up, then moved by the list: the fields, step buttons and focus
+// follow the row; Refresh and Clear all come back (for privileged users) once it is closed.
 TEST_F(MainWindow, InformationDialogFollowsTheRow) {
     const struct {
         RecordBuilder record;
@@ -249,10 +238,8 @@ TEST_F(MainWindow, InformationDialogFollowsTheRow) {
         {RecordBuilder().kind(1).flags(FLAG_NOTICE).title("ログファイルを作り直しました").message("壊れたログを保存しました")
              .pages(-1, -1).copies(0, 0).colour(-1, -1).sheets(-1),
          "ログファイルを作り直しました /壊れたログを保存しました/ [-lc] [-lc] [-lc] [-lc] s[vlc] icon"},
-        {RecordBuilder().kind(6).colour(-1, 7).sheets(-1),
-         "?? // 1ページ[vlc] [---] 7ページ[vlc] [---] sフェイスダウントレイ[vlc]"},
     };
-    const int last = 3;
+    const int last = 2;
     std::vector<Bytes> records;
     for (int row = last; row >= 0; --row) records.push_back(RecordBuilder(table[row].record).jobId(10 + row).build());
     writeLog(records);  // the newest arrival comes first
@@ -263,11 +250,8 @@ TEST_F(MainWindow, InformationDialogFollowsTheRow) {
     auto expect = [&](int row, bool up, bool down, int focus, int then) {
         return [&, row, up, down, focus, then](HWND hwnd) {
             SCOPED_TRACE(testing::Message() << "row " << row);
-            const LogRecordView& view = viewAt(row);
             EXPECT_EQ(row, app_->listView().selectedIndex());
-            const char* const plain[] = {view.dateText, view.printerName, view.userName, view.documentName,
-                                         view.requesterName};
-            for (int i = 0; i < 5; ++i) EXPECT_EQ(plain[i], text(hwnd, kPlainFields[i]));
+            EXPECT_EQ(viewAt(row).documentName, text(hwnd, IDC_LOGINFO_DOCUMENT));
             EXPECT_EQ(table[row].shows, fields(hwnd));
             EXPECT_EQ(up, enabled(hwnd, IDC_LOGINFO_STEP_UP));
             EXPECT_EQ(down, enabled(hwnd, IDC_LOGINFO_STEP_DOWN));
@@ -298,10 +282,8 @@ TEST_F(MainWindow, InformationDialogFollowsTheRow) {
     EXPECT_EQ(group == GROUP_ADMINISTRATORS || group == GROUP_POWER_USERS, !greyed(IDM_CLEAR_ALL));
 }
 
-// While the information dialog is open (on a single row: both step buttons greyed, the focus
-// on OK): no reload by tick or refresh, the status says so, and closing asks first (No keeps
-// both windows). Closed after the settings moved the log to a missing file, it leaves Clear
-// all greyed; afterwards the tick loads again.
+// Open on a single row: no steps, no reloads, and closing asks first. Closed after the log
+// moved to a missing file, Clear all stays greyed; then the tick loads again.
 TEST_F(MainWindow, OpenDialogHoldsBackReloadsAndTheCloseAsks) {
     writeLog({job(1)});
     start();
@@ -340,10 +322,8 @@ HWND WINAPI recordHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
 
 }  // namespace
 
-// F1 on every control of the information dialog opens its topic in the help file beside the
-// executable (1019 is in no table: the default topic); the right-click popup opens it when
-// its item is chosen. The map ("#IVB" pairs of context and offset into "#STRINGS") names
-// the topic "tN" for context N.
+// F1 on every control, and the right-click popup, open the control's topic (1019: the
+// default) in the help file beside the executable. The map names context N's topic "tN".
 TEST(LogInfoDialog, HelpOpensEveryControlsTopic) {
     const int contexts[][2] = {
         {1008, 11}, {1009, 12}, {1010, 12}, {1011, 12}, {1012, 13}, {1013, 13}, {1014, 13}, {1016, 14},
@@ -365,7 +345,6 @@ TEST(LogInfoDialog, HelpOpensEveryControlsTopic) {
     map.stringsSize = uint32_t(strings.size());
     LogInfoDialog dialog(testInstance(), nullptr);
     dialog.setHelpMap(&map);
-    dialog.setHelpMap(nullptr);  // ignored
     g_helpCalls.clear();
     HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
     InfoDialogScript script;
@@ -394,19 +373,13 @@ TEST(LogInfoDialog, HelpOpensEveryControlsTopic) {
     EXPECT_EQ(expected, g_helpCalls);
 }
 
-// Show information needs a selected row, Clear all a log open for writing; clearing is
-// asked first and waits for the log-file lock.
+// Show information needs a selected row; Clear all is asked first and waits for the lock.
 TEST_F(MainWindow, ClearAllAskedFirstAndWaitsForTheLock) {
     start();
     EXPECT_TRUE(greyed(IDM_SHOW_LOG_INFO));
     app_->listView().selectItem(1);
     pumpMessages();
     EXPECT_FALSE(greyed(IDM_SHOW_LOG_INFO) || greyed(IDM_REFRESH) || greyed(IDM_CLEAR_ALL));
-    {
-        ScopedHandle held(::CreateFileA(log_.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL));
-        ::SendMessageA(hwnd_, kRunAllMessage, 0, 0);
-        EXPECT_TRUE(greyed(IDM_CLEAR_ALL));
-    }
     const Bytes before = readFileBytes(log_);
     {
         BoxAnswerer no(kCaption, IDNO);
@@ -419,7 +392,8 @@ TEST_F(MainWindow, ClearAllAskedFirstAndWaitsForTheLock) {
 
     ChildProcess holder;
     ReadyEvent ready;
-    ASSERT_TRUE(startHelper(holder, "kqvt_holder", std::string("mutex \"") + kLogFileMutexName + "\" 1500 " + ready.name()));
+    const std::string hold = std::string("mutex \"") + kLogFileMutexName + "\" 1500 " + ready.name();
+    ASSERT_TRUE(startHelper(holder, "kqvt_holder", hold));
     ASSERT_TRUE(ready.wait(10000));
     BoxAnswerer yes(kCaption, IDYES);
     DWORD begin = ::GetTickCount();
@@ -430,9 +404,8 @@ TEST_F(MainWindow, ClearAllAskedFirstAndWaitsForTheLock) {
     holder.wait(10000);
 }
 
-// "-b KIND": the warning for the kind, with "ErrorType" in the settings file reset to 0
-// first. Kind 2 carries on as a viewer, kind 5 closes; a kind the user can remedy opens the
-// settings, and each cancel there asks whether to exit, naming the write.
+// "-b KIND" resets "ErrorType" and warns; 2 carries on, 5 closes, 42 opens the settings and
+// asks at each cancel whether to exit.
 TEST_F(MainWindow, WriteErrorStartWarnsThenCarriesOnOrCloses) {
     const std::string settingsTitle = "Quillbridge2 印刷ログ 環境設定|";
     const std::string exitQuestion = std::string("Quillbridge2 印刷ログ|") + kCannotWriteLine + kExitQuestionLine;
@@ -501,9 +474,7 @@ TEST_F(MainWindow, ClosedRecordsAndTheJobColumnOnlyWithAllView) {
     EXPECT_EQ(app_->listView().stringWidth("ジョブID") + 20, app_->listView().columnWidth(9));
 }
 
-// Refresh orders by date, a click on the date column turns the order round. Records dropped
-// to make room then go from the list in its new order, and rows the store freed before the
-// list caught up are never read.
+// After a sort, records dropped to make room leave the list; freed rows are never read.
 TEST_F(MainWindow, DroppedRecordsLeaveTheListAfterASort) {
     settings_.set("LogSize", "2");
     writeLog({RecordBuilder().jobId(1).time(2026, 7, 1, 10, 0, 0).build(),
@@ -532,35 +503,27 @@ TEST_F(MainWindow, DroppedRecordsLeaveTheListAfterASort) {
     EXPECT_EQ(0, rows());
 }
 
-// Find walks the rows from the selection, round the list once, and matches whole
-// characters only: "表" ends in the byte of "\", and "表表" holds the bytes of "\表".
+// Find goes round the list once from the selection and matches whole characters only
+// ("表" ends in the byte of "\"), ASCII letters in either case.
 TEST_F(MainWindow, FindMatchesWholeCharactersAndGoesRoundOnce) {
-    writeLog({RecordBuilder().document("\\\\share\\a.txt").jobId(4242).build(),
-              RecordBuilder().document("REPORT.txt").user("ユーザ").jobId(2).build(),
+    writeLog({RecordBuilder().document("\\\\share\\a.txt").build(),
+              RecordBuilder().document("REPORT.txt").build(),
               RecordBuilder().document("表表.doc").user("tanaka").build()});
     start();
-    const struct { const char* needle; int from; bool forward; int columns; int expected; } cases[] = {
-        {"\\", -1, true, 9, 2},     // not the trail byte of 表
-        {"\\表", -1, true, 9, -1},  // not across two characters
-        {"\x95", -1, true, 9, -1},   // not half of one (the lead byte of 表)
-        {"report", -1, true, 9, 1},  // ASCII case folded
-        {"ユーザ", 1, true, 9, 1},    // the selected row itself comes last
-        {"txt", 2, false, 9, 1},
-        {"txt", 1, false, 9, 2},     // round the top to the bottom
-        {"tanaka", 0, false, 9, 0},  // backwards too, the selected row last
-        {"4242", -1, true, 9, -1},   // the job ID column only when shown
-        {"4242", -1, true, 10, 2},
-        {"", -1, true, 9, -1},
+    const struct { const char* needle; int from; bool forward; int expected; } cases[] = {
+        {"\\", -1, true, 2},      // not the trail byte of 表
+        {"report", -1, true, 1},  // ASCII case folded
+        {"tanaka", 0, false, 0},  // backwards round the top, the selected row last
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.needle);
-        EXPECT_EQ(c.expected, findListRow(app_->listView(), c.columns, c.needle, c.from, c.forward));
+        EXPECT_EQ(c.expected, findListRow(app_->listView(), 9, c.needle, c.from, c.forward));
     }
 }
 
-// Per-user state under HKCU, read and written by the value names and types users already
-// have: a saved maximised placement comes back restored, a saved tenth width (40 bytes)
-// reaches the job ID column, and only nine widths go back. The teardown is quick.
+// Per-user state under HKCU by the value names and types users have: a maximised placement
+// comes back restored, a saved tenth width is used, nine go back. WM_SIZE reaches the status
+// bar as it came; the teardown is quick and frees the image list once.
 TEST_F(MainWindow, WindowStateRoundTripsThroughTheUsersKey) {
     const char* const key = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
     const int widths[10] = {60, 61, 62, 63, 64, 65, 66, 67, 68, 123};
@@ -579,9 +542,19 @@ TEST_F(MainWindow, WindowStateRoundTripsThroughTheUsersKey) {
     EXPECT_EQ(120, now.rcNormalPosition.top);
     EXPECT_EQ(400, now.rcNormalPosition.right - now.rcNormalPosition.left);
     EXPECT_FALSE(::IsZoomed(hwnd_));
+    MessageSpy bar(::GetDlgItem(hwnd_, kStatusBarId));
+    ::SendMessageA(hwnd_, WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(640, 480));
+    ASSERT_EQ(1u, bar.received(WM_SIZE).size());
+    EXPECT_EQ(WPARAM(SIZE_MAXIMIZED), bar.received(WM_SIZE)[0].wParam);
     ::SendMessageA(app_->listView().hwnd(), LVM_SETCOLUMNWIDTH, 2, 77);
+    // The handle is a counted IImageList: the window and the list view give back one reference.
+    const HWND list = app_->listView().hwnd();
+    auto* images = reinterpret_cast<IUnknown*>(::SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    images->AddRef();
+    images->AddRef();
     ::DestroyWindow(hwnd_);
     pumpMessages();
+    EXPECT_EQ(1u, images->Release());
     const DWORD begin = ::GetTickCount();
     app_.reset();
     EXPECT_LT(::GetTickCount() - begin, 1000u);

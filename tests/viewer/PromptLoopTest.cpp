@@ -1,5 +1,4 @@
-// The real viewer in processes of its own: closed from outside while it asks, and a second
-// start handing over to the first.
+// The real viewer in processes of its own.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -23,9 +22,8 @@ static HWND waitFor(const char* windowClass, const char* title, HWND skip = NULL
     return NULL;
 }
 
-// WM_CLOSE from another process (taskkill, an installer) while a warning, or after the
-// answers the settings dialog or the exit question, is up: the viewer ends with 0 and the
-// next one shows its window. Only the viewer has "#32770" windows.
+// WM_CLOSE from another process while a warning, the settings or the exit question is up:
+// the viewer ends with 0 and the next one shows its window.
 TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
     const struct { const char* arguments; bool brokenLog; std::vector<WPARAM> answers; } cases[] = {
         {"", true, {}}, {"", true, {IDOK}}, {"", true, {IDOK, IDCANCEL}},
@@ -60,9 +58,8 @@ TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
     }
 }
 
-// A second viewer hands over to the running one and ends with 0: plain, it only brings the
-// first forward; with "-b" the first shows the write warning for the kind. The first viewer
-// runs on all the while.
+// A second viewer ends with 0 and brings the first forward; with "-b" the first, still
+// running, shows the write warning for the kind.
 TEST(PromptLoop, SecondViewerHandsOverToTheFirst) {
     TempDir dir;
     ScopedSettingsFile settings;

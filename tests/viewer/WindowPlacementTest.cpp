@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "services/RegistryKey.h"
 #include "viewer/WindowPlacement.h"
 
 // At least 10 pixels of the window stay on the work area, by strict bounds on all four
@@ -32,24 +29,4 @@ TEST(WindowPlacement, KeepsTenPixelsOnTheWorkArea) {
         EXPECT_TRUE(::EqualRect(&expected, &p.rcNormalPosition));
         EXPECT_EQ(UINT(SW_SHOWNORMAL), p.showCmd);
     }
-}
-
-// Saved widths replace only the columns they cover, never more than the table holds, and
-// a value of another type is no width list.
-TEST(WindowPlacement, SavedWidthsReplaceOnlyWhatTheyCover) {
-    RegistryKey key;
-    ASSERT_TRUE(key.create(HKEY_CURRENT_USER, "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog", KEY_ALL_ACCESS));
-    const int saved[10] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110};
-    const struct { DWORD type, bytes; std::vector<int> expected; } cases[] = {
-        {REG_BINARY, 12, {101, 102, 103, 4, 5, 6, 7, 8, 9, -1}},
-        {REG_BINARY, 40, {101, 102, 103, 104, 105, 106, 107, 108, 109, -1}},  // the table holds nine
-        {REG_DWORD, 4, {1, 2, 3, 4, 5, 6, 7, 8, 9, -1}},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(key.setValue("ListViewColum", c.type, saved, c.bytes));
-        int widths[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, -1};
-        loadColumnWidths(widths, 9);
-        EXPECT_EQ(c.expected, std::vector<int>(widths, widths + 10)) << c.bytes << " bytes";
-    }
-    key.deleteValue("ListViewColum");
 }
