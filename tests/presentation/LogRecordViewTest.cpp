@@ -64,6 +64,8 @@ TEST(LogRecordView, UnconfirmedCountsShowBlank) {
 
 TEST(RecordTexts, TraysAndDeviationNotes) {
     const std::tuple<uint32_t, uint32_t, const char*> trays[] = {
+        {2, 0, "トップトレイ"},
+        {3, 0, "スタッカトレイ"},
         {4, 0, "フェイスアップトレイ"},
         {0xFFFFFFFF, 0, "不明"},
         {0x10505, 0, "拡張トレイ 5"},
