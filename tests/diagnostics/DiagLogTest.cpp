@@ -5,19 +5,17 @@
 #include "diagnostics/DiagLog.h"
 #include "tests/support/DiagCapture.h"
 
-// Without the trace key nothing is written; the log would lie in the current folder.
-TEST(DiagLog, WritesNothingWithoutTheTraceKey) {
+// Trace settings, line format, length limit and roll-over, and the caller's last error.
+TEST(DiagLog, WhatIsWrittenAndWhere) {
+    // Without the trace key nothing is written; the log would lie in the current folder.
     deleteRegistryTree(HKEY_LOCAL_MACHINE, kTraceKey);
     char folder[MAX_PATH];
     ::GetCurrentDirectoryA(MAX_PATH, folder);
-    DiagLog diag(kDiagLogName, 2);
-    EXPECT_EQ(0, diag.readTraceSettings());
-    EXPECT_EQ(std::string(folder) + "\\" + kDiagLogName, diag.path());
-    EXPECT_EQ(0u, diag.write(1, "File path is not found.\r\n"));
-}
+    DiagLog none(kDiagLogName, 2);
+    EXPECT_EQ(0, none.readTraceSettings());
+    EXPECT_EQ(std::string(folder) + "\\" + kDiagLogName, none.path());
+    EXPECT_EQ(0u, none.write(1, "File path is not found.\r\n"));
 
-// Trace settings, line format, length limit and roll-over, and the caller's last error.
-TEST(DiagLog, WhatIsWrittenAndWhere) {
     DiagCapture capture;
     struct Case { DWORD traceOn, kindMask, level; bool written; } cases[] = {
         {0, 2, 1, false}, {1, 2, 0, false}, {1, 2, 1, true}, {1, 1, 1, false}, {1, 3, 5, true},
