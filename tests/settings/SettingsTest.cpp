@@ -276,91 +276,78 @@ TEST_F(SettingsDialogTest, TheVersionChoosesTheTemplateAndTheGroupWhatMayBeChang
     }
 }
 
-// "LogLimitSize", a REG_DWORD from 5 on, bounds the spin range (16-bit at most).
-TEST_F(SettingsDialogTest, TheSizeLimitBoundsTheRangeAtBothEdges) {
-    const struct {
-        DWORD type;
-        DWORD limit;  // 0: no value
-        DWORD storeKb;
-        uint32_t range;
-        const char* typed;
-        bool accepted;
-    } cases[] = {
-        {REG_DWORD, 0, 2000, 1000, "1000", true},  {REG_DWORD, 0, 500, 1000, "1001", false},
-        {REG_DWORD, 0, 500, 1000, "5", true},      {REG_DWORD, 0, 500, 1000, "4", false},
-        {REG_DWORD, 0, 500, 1000, "", false},      {REG_DWORD, 4, 500, 1000, "1000", true},
-        {REG_DWORD, 5, 500, 5, "6", false},        {REG_DWORD, 32767, 40000, 32767, "32767", true},
-        {REG_DWORD, 32768, 40000, 32767, "32768", false},
-        {REG_BINARY, 300, 500, 1000, "1000", true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.limit) + " " + c.typed);
-        ini_.remove();
-        registry_.remove("LogLimitSize");
-        if (c.limit) setPrtLogValue("LogLimitSize", c.type, dword(c.limit));
-        store_.setMaxKb(c.storeKb);
-        TestSettingsDialog dialog(&store_, OSVER_XP);
-        BoxAnswerer boxes(kSizeCaption, IDOK);
-        DWORD selection = 0;
-        const INT_PTR result = showScripted(dialog, owner_.hwnd(), {[&](HWND hwnd) {
-            EXPECT_EQ(MAKELONG(c.range, 5), ::SendDlgItemMessageA(hwnd, IDC_SIZE_SPIN, UDM_GETRANGE, 0, 0));
-            EXPECT_EQ(std::to_string(std::min<DWORD>(c.storeKb, c.range)), dialogItemText(hwnd, IDC_SIZE_EDIT));
-            ::SetDlgItemTextA(hwnd, IDC_SIZE_EDIT, c.typed);
-            clickButton(hwnd, IDOK);
-            EXPECT_TRUE(c.accepted || ::GetDlgItem(hwnd, IDC_SIZE_EDIT) == ::GetFocus());
-            selection = static_cast<DWORD>(::SendDlgItemMessageA(hwnd, IDC_SIZE_EDIT, EM_GETSEL, 0, 0));
-        }, [&](HWND hwnd) { clickButton(hwnd, IDCANCEL); }});
-        EXPECT_EQ(c.accepted ? IDOK : IDCANCEL, result);
-        EXPECT_EQ(c.accepted ? c.typed : "", ini_.get("LogSize"));
-        if (c.accepted) continue;
-        ASSERT_TRUE(boxes.wait(15000));
-        EXPECT_EQ("5 ～ " + std::to_string(c.range) + "の範囲を指定してください。", boxes.texts()[0]);
-        EXPECT_EQ(static_cast<DWORD>(MAKELONG(0, std::strlen(c.typed))), selection);
-    }
-}
-
-// Only a lower maximum shrinks the log; a missing file is made and opened to everyone on 6.x.
-TEST_F(SettingsDialogTest, OkAppliesTheValuesShrinksOnlyALowerMaximumAndCreatesMissingLogs) {
-    writeLog(log_, 20);
-    const std::vector<unsigned char> before = readFileBytes(log_);
+// "LogLimitSize", a REG_DWORD from 5 on, bounds the spin range (16-bit at most). Only a lower
+// maximum shrinks the log; a missing file is made and opened to everyone on 6.x.
+TEST_F(SettingsDialogTest, OkAppliesASizeWithinTheLimitShrinksOnlyALowerMaximumAndCreatesMissingLogs) {
     std::string upper = log_;
     for (char& ch : upper) ch = static_cast<char>(::toupper(static_cast<unsigned char>(ch)));
     const std::string fixed = kDataFolder + "\\表.log";
     ::DeleteFileA(fixed.c_str());
     const struct {
+        DWORD type;
+        DWORD limit;  // 0: no value
         DWORD storeKb;
+        uint32_t range;
         const char* size;
         std::string typed;  // empty: the name as shown
-        std::string path;
+        std::string path;  // empty: the size is refused
         size_t rows;  // left in the list
-        bool created;
     } cases[] = {
-        {500, "800", "", log_, 20, false},
-        {10, "10", "", log_, 20, false},  // the same maximum, though the file is larger
-        {500, "500", upper, upper, 20, false},  // the same file in other letters: no change
-        {500, "10", "", log_, 0, false},
-        {500, "200", dir_.file("") + "/fresh.log ", dir_.file("fresh.log"), 0, true},  // stored normalised
-        {500, "200", "表.log", fixed, 0, true},
+        {REG_DWORD, 0, 2000, 1000, "1000", "", log_, 20},     {REG_DWORD, 0, 500, 1000, "1001", "", "", 20},
+        {REG_DWORD, 0, 500, 1000, "5", "", log_, 0},          {REG_DWORD, 0, 500, 1000, "4", "", "", 20},
+        {REG_DWORD, 0, 500, 1000, "", "", "", 20},            {REG_DWORD, 4, 500, 1000, "1000", "", log_, 20},
+        {REG_DWORD, 5, 500, 5, "6", "", "", 20},              {REG_BINARY, 300, 500, 1000, "1000", "", log_, 20},
+        {REG_DWORD, 32767, 40000, 32767, "32767", "", log_, 20},
+        {REG_DWORD, 32768, 40000, 32767, "32768", "", "", 20},
+        {REG_DWORD, 0, 10, 1000, "10", "", log_, 20},  // the same maximum, though the file is larger
+        {REG_DWORD, 0, 500, 1000, "500", upper, upper, 20},  // the same file in other letters: no change
+        {REG_DWORD, 0, 500, 1000, "10", "", log_, 0},
+        {REG_DWORD, 0, 500, 1000, "200", dir_.file("") + "/fresh.log ", dir_.file("fresh.log"), 0},  // normalised
+        {REG_DWORD, 0, 500, 1000, "200", "表.log", fixed, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.path + " " + c.size);
+        SCOPED_TRACE(std::to_string(c.limit) + " " + c.size + " " + c.typed);
+        writeLog(log_, 20);
+        const std::vector<unsigned char> before = readFileBytes(log_);
+        ini_.remove();
+        ini_.set("ErrorType", "7");
+        registry_.remove("LogLimitSize");
+        if (c.limit) setPrtLogValue("LogLimitSize", c.type, dword(c.limit));
         PrintLogStore store(log_.c_str(), c.storeKb);
         ASSERT_EQ(kLoadChanged, store.load());
-        ini_.set("ErrorType", "7");
-        TestSettingsDialog dialog(&store, c.path == fixed ? OSVER_VISTA : OSVER_XP);
-        EXPECT_EQ(IDOK, typeAndOk(dialog, c.size, c.typed.empty() ? nullptr : &c.typed));
-        EXPECT_EQ(static_cast<DWORD>(std::atoi(c.size)), store.maxKb());
+        const bool vista = c.path == fixed, accepted = !c.path.empty();
+        TestSettingsDialog dialog(&store, vista ? OSVER_VISTA : OSVER_XP);
+        BoxAnswerer boxes(kSizeCaption, IDOK);
+        DWORD selection = 0;
+        const INT_PTR result = showScripted(dialog, owner_.hwnd(), {[&](HWND hwnd) {
+            EXPECT_EQ(MAKELONG(c.range, 5), ::SendDlgItemMessageA(hwnd, IDC_SIZE_SPIN, UDM_GETRANGE, 0, 0));
+            EXPECT_EQ(std::to_string(std::min<DWORD>(c.storeKb, c.range)), dialogItemText(hwnd, IDC_SIZE_EDIT));
+            ::SetDlgItemTextA(hwnd, IDC_SIZE_EDIT, c.size);
+            if (!c.typed.empty()) ::SetDlgItemTextA(hwnd, vista ? IDC_FILE_EDIT : IDC_PATH_EDIT, c.typed.c_str());
+            clickButton(hwnd, IDOK);
+            EXPECT_TRUE(accepted || ::GetDlgItem(hwnd, IDC_SIZE_EDIT) == ::GetFocus());
+            selection = static_cast<DWORD>(::SendDlgItemMessageA(hwnd, IDC_SIZE_EDIT, EM_GETSEL, 0, 0));
+        }, [&](HWND hwnd) { clickButton(hwnd, IDCANCEL); }});
+        EXPECT_EQ(accepted ? IDOK : IDCANCEL, result);
+        const DWORD size = accepted ? static_cast<DWORD>(std::atoi(c.size)) : c.storeKb;
+        EXPECT_EQ(size, store.maxKb());
         EXPECT_EQ(c.rows, store.count());
-        EXPECT_EQ(c.rows != 0, before == readFileBytes(log_));
-        EXPECT_EQ(c.path, store.logPath());
-        EXPECT_EQ(std::string(c.size) + " " + c.path + " 0",
+        const bool shrunk = size < std::min<DWORD>(c.storeKb, 500) && c.path == log_;  // the file's own is 500
+        EXPECT_EQ(!shrunk, before == readFileBytes(log_));
+        EXPECT_EQ(shrunk ? size * 1024 : 500u * 1024, headerMaxSize(log_));
+        EXPECT_EQ(accepted ? c.path : log_, store.logPath());
+        EXPECT_EQ(accepted ? std::string(c.size) + " " + c.path + " 0" : "  7",
                   ini_.get("LogSize") + " " + ini_.get("LogName") + " " + ini_.get("ErrorType"));
-        if (!c.created) continue;
-        EXPECT_EQ(64u, fileSize(c.path));
-        EXPECT_EQ(200u * 1024, headerMaxSize(c.path));
-        EXPECT_EQ(c.path == fixed, (everyoneAccess(c.path) & FILE_GENERIC_WRITE) == FILE_GENERIC_WRITE);
+        if (accepted && c.path != log_ && c.path != upper) {
+            EXPECT_EQ(64u, fileSize(c.path));
+            EXPECT_EQ(200u * 1024, headerMaxSize(c.path));
+            EXPECT_EQ(vista, (everyoneAccess(c.path) & FILE_GENERIC_WRITE) == FILE_GENERIC_WRITE);
+        }
+        if (accepted) continue;
+        ASSERT_TRUE(boxes.wait(15000));
+        EXPECT_EQ("5 ～ " + std::to_string(c.range) + "の範囲を指定してください。", boxes.texts()[0]);
+        EXPECT_EQ(static_cast<DWORD>(MAKELONG(0, std::strlen(c.size))), selection);
     }
-    EXPECT_EQ(10u * 1024, headerMaxSize(log_));
     ::DeleteFileA(fixed.c_str());
 }
 
