@@ -11,7 +11,6 @@
 
 #include "framework/PrivateMessages.h"
 #include "resources/SettingsDialogIds.h"
-#include "services/RegistryKey.h"
 #include "settings/LogNameRules.h"
 #include "settings/LogSettings.h"
 #include "settings/SettingsTexts.h"
@@ -45,12 +44,7 @@ ACCESS_MASK everyoneAccess(const std::string& path) {
     return mask;
 }
 
-void setPrtLogValue(const char* name, DWORD type, const std::string& bytes) {
-    RegistryKey key;
-    ASSERT_TRUE(key.open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog", KEY_ALL_ACCESS));
-    ASSERT_TRUE(key.setValue(name, type, bytes.data(), static_cast<DWORD>(bytes.size())));
-}
-
+const char kPrtLog[] = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
 const std::string kIni = ScopedSettingsFile::path();
 const std::string kDataFolder = kIni.substr(0, kIni.rfind('\\'));
 const std::string kVistaDefault = kDataFolder + "\\KQVTPRT2.LOG";
@@ -72,7 +66,7 @@ protected:
     }
 
     ScopedSettingsFile ini_;
-    ScopedMachineKey registry_{"SOFTWARE\\Norvale\\Quillbridge2\\PrtLog"};
+    ScopedMachineKey registry_{kPrtLog};
 };
 
 // Without the file each registry value counts only under its own name and type; with it,
@@ -109,7 +103,8 @@ TEST_F(SettingsStore, TheFileWinsAndTheRegistryStandsInByNameAndType) {
     DiagCapture diag;
     for (const auto& c : cases) {
         for (const char* name : {"LogMaxSize", "LogFileName", "LogLimitSize"}) registry_.remove(name);
-        setPrtLogValue(c.name, c.type, c.type == REG_BINARY || c.type == REG_DWORD ? c.bytes : c.bytes + '\0');
+        const std::string bytes = c.type == REG_BINARY || c.type == REG_DWORD ? c.bytes : c.bytes + '\0';
+        ASSERT_EQ(0, ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPrtLog, c.name, c.type, bytes.data(), bytes.size()));
         ini_.remove();
         ASSERT_TRUE(c.ini.empty() || writeFileBytes(kIni, c.ini.data(), c.ini.size()));
         const std::string expected = c.expected + (c.ini.find("ErrorType") == std::string::npos ? " 0" : "");
@@ -226,19 +221,6 @@ protected:
         store_.load();
     }
 
-    // Types the values and presses OK; IDCANCEL says that OK kept the dialog open.
-    INT_PTR typeAndOk(TestSettingsDialog& dialog, const char* size, const std::string* name) {
-        return showScripted(dialog, owner_.hwnd(),
-                            {[&](HWND hwnd) {
-                                 if (size) ::SetDlgItemTextA(hwnd, IDC_SIZE_EDIT, size);
-                                 const bool vista = dialog.templateId() == IDD_SETTINGS_FILE;
-                                 if (name)
-                                     ::SetDlgItemTextA(hwnd, vista ? IDC_FILE_EDIT : IDC_PATH_EDIT, name->c_str());
-                                 clickButton(hwnd, IDOK);
-                             },
-                             [](HWND hwnd) { clickButton(hwnd, IDCANCEL); }});
-    }
-
     TempDir dir_;
     std::string log_;
     PrintLogStore store_;
@@ -312,7 +294,7 @@ TEST_F(SettingsDialogTest, OkAppliesASizeWithinTheLimitShrinksOnlyALowerMaximumA
         ini_.remove();
         ini_.set("ErrorType", "7");
         registry_.remove("LogLimitSize");
-        if (c.limit) setPrtLogValue("LogLimitSize", c.type, dword(c.limit));
+        if (c.limit) ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPrtLog, "LogLimitSize", c.type, &c.limit, 4);
         PrintLogStore store(log_.c_str(), c.storeKb);
         ASSERT_EQ(kLoadChanged, store.load());
         const bool vista = c.path == fixed, accepted = !c.path.empty();
@@ -360,7 +342,7 @@ TEST_F(SettingsDialogTest, RefusedNamesAndFailuresKeepTheDialogOpen) {
     CreateFileHook hook(made, [&] { writeFileBytes(made, "hello, world", 12); });
     const struct {
         OsVersionCode version;
-        std::string typed;  // empty on 5.x: the name as shown
+        std::string typed;
         const char* message;
     } cases[] = {
         {OSVER_XP, dir_.file("missing\\print.log"), kNameFolderMissing},
@@ -391,8 +373,12 @@ TEST_F(SettingsDialogTest, RefusedNamesAndFailuresKeepTheDialogOpen) {
         diag.clear();
         TestSettingsDialog dialog(&store_, c.version);
         BoxAnswerer boxes(saveFails || applied ? kSettingsErrorCaption : kNameCaption, IDOK);
-        const bool asShown = c.version == OSVER_XP && c.typed.empty();
-        EXPECT_EQ(IDCANCEL, typeAndOk(dialog, "10", asShown ? nullptr : &c.typed));
+        const int nameEdit = c.version == OSVER_XP ? IDC_PATH_EDIT : IDC_FILE_EDIT;
+        EXPECT_EQ(IDCANCEL, showScripted(dialog, owner_.hwnd(), {[&](HWND hwnd) {
+            ::SetDlgItemTextA(hwnd, IDC_SIZE_EDIT, "10");
+            if (!applied) ::SetDlgItemTextA(hwnd, nameEdit, c.typed.c_str());
+            clickButton(hwnd, IDOK);
+        }, [](HWND hwnd) { clickButton(hwnd, IDCANCEL); }}));
         ::RemoveDirectoryA(kIni.c_str());
         ASSERT_TRUE(boxes.wait(15000));
         EXPECT_EQ(c.message, boxes.texts()[0]);
