@@ -239,8 +239,7 @@ TEST_F(SettingsDialogTest, TheVersionChoosesTheTemplateAndTheGroupWhatMayBeChang
                  {GROUP_USERS, kModeView, false},         {GROUP_NONE, kModeView, false},
                  {GROUP_USERS, kModeWriteError, true},    {GROUP_USERS, kModeIntake, false}};
     for (const auto& c : cases) {
-        for (UINT templateId : {IDD_SETTINGS_PATH, IDD_SETTINGS_FILE}) {
-            const bool vista = templateId == IDD_SETTINGS_FILE;
+        for (bool vista : {false, true}) {
             TestSettingsDialog dialog(&store_, vista ? OSVER_VISTA : OSVER_XP, c.level);
             dialog.setStartMode(c.mode);
             EXPECT_EQ(IDCANCEL, showScripted(dialog, owner_.hwnd(), {[&](HWND hwnd) {
