@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "help/ContextHelp.h"
 #include "help/HelpTexts.h"
 #include "resources/AboutDialogIds.h"
+#include "services/VersionStrings.h"
 #include "store/PrintLogStore.h"
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/DialogScript.h"
@@ -166,12 +166,8 @@ TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
     freeHelpMap(&map);
 }
 
-constexpr const char* kTextsFileVariable = "KQVT_ABOUT_TEXTS_FILE";
-
-// Run only in a copy of this program with a version resource: writes the texts shown.
-TEST(AboutDialogInCopy, DISABLED_WriteTheTextsShown) {
-    const char* target = std::getenv(kTextsFileVariable);
-    ASSERT_NE(nullptr, target);
+// The strings of this suite's own version resource (Version.rc).
+TEST(AboutDialog, ShowsTheStringsOfTheRunningProgramsVersionResource) {
     HostWindow owner;
     AboutDialog dialog(testInstance());
     std::string shown;
@@ -180,39 +176,27 @@ TEST(AboutDialogInCopy, DISABLED_WriteTheTextsShown) {
                                          shown += dialogItemText(hwnd, id) + "\n";
                                      clickButton(hwnd, IDOK);
                                  }}));
-    ASSERT_TRUE(writeFileBytes(target, shown.data(), shown.size()));
+    EXPECT_EQ("試験の説明\n1.2.3.4\n(C) 試験\n", shown);
 }
 
-// Copies of this program with a version resource: what their About dialog shows.
-TEST(AboutDialog, ShowsTheStringsOfTheRunningProgramsVersionResource) {
+// Copies with other resources: the translation names the table; the first missing string ends the reading.
+TEST(VersionStrings, ReadUnderTheTranslationUntilOneIsMissing) {
     const std::vector<uint8_t> english = {0x09, 0x04, 0xB0, 0x04};
-    const std::vector<VersionString> all = {{L"ProductVersion", L"9.9"}, {L"FileDescription", L"試験の説明"},
-                                            {L"FileVersion", L"1.2.3.4"}, {L"LegalCopyright", L"(C) 試験"}};
+    const std::vector<VersionString> all = {{L"ProductVersion", L"9.9"}, {L"FileDescription", L"説明"},
+                                            {L"FileVersion", L"5.6"}, {L"LegalCopyright", L"(C)"}};
     const std::pair<std::vector<uint8_t>, std::string> cases[] = {
-        {buildVersionResource(L"041103a4", all, kJapaneseTranslation), "試験の説明\n1.2.3.4\n(C) 試験\n"},
-        // No table for the translation: the template's stand-ins give way to nothing.
-        {buildVersionResource(L"041103a4", all, english), "\n\n\n"},
-        // The first string missing ends the reading.
-        {buildVersionResource(L"041103a4", {all[1], all[3]}, kJapaneseTranslation), "試験の説明\n\n\n"},
+        {buildVersionResource(L"040904b0", all, english), "説明 5.6 (C)"},
+        {buildVersionResource(L"041103a4", all, english), "  "},  // no table for the translation
+        {buildVersionResource(L"041103a4", {all[1], all[3]}, kJapaneseTranslation), "説明  "},
     };
-    const std::string self = testBinaryDir() + "test_help.exe";
     TempDir dir;
-    const std::string texts = dir.file("texts.txt");
-    ::SetEnvironmentVariableA(kTextsFileVariable, texts.c_str());
-    int n = 0;
+    const std::string copy = dir.file("copy.exe");
     for (const auto& [resource, expected] : cases) {
-        const std::string copy = dir.file("about" + std::to_string(n++) + ".exe");
-        ASSERT_TRUE(copyWithVersionResource(self, copy, resource));
-        ::DeleteFileA(texts.c_str());
-        ChildProcess child;
-        DWORD exitCode = 99;
-        ASSERT_TRUE(child.start(copy, "--gtest_also_run_disabled_tests --gtest_filter=AboutDialogInCopy.*"));
-        ASSERT_TRUE(child.wait(60000, &exitCode));
-        EXPECT_EQ(0u, exitCode);
-        const std::vector<unsigned char> bytes = readFileBytes(texts);
-        EXPECT_EQ(expected, std::string(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(copyWithVersionResource(testBinaryDir() + "test_help.exe", copy, resource));
+        ByteString description, version, copyright;
+        readVersionStrings(copy.c_str(), description, version, copyright);
+        EXPECT_EQ(expected, std::string(description.c_str()) + " " + version.c_str() + " " + copyright.c_str());
     }
-    ::SetEnvironmentVariableA(kTextsFileVariable, nullptr);
 }
 
 }  // namespace
