@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/PrivateMessages.h"
 #include "resources/SettingsDialogIds.h"
 #include "settings/LogNameRules.h"
 #include "settings/LogSettings.h"
@@ -155,9 +154,8 @@ TEST_F(SettingsStore, DefaultLogPathFollowsTheWindowsVersion) {
     for (const std::string version : {"winxp", "win2003", "vista"}) {
         const std::string expected = version == "vista" ? kVistaDefault : systemDefault;
         std::map<std::string, std::string> probe = runPlatformProbe(version, true);
-        EXPECT_EQ(expected, probe["defaultPath"]) << version;
-        EXPECT_EQ(expected, probe["initLogName"]) << version;
-        EXPECT_EQ(expected, probe["loadName"]) << version;
+        for (const char* key : {"defaultPath", "initLogName", "loadName"})
+            EXPECT_EQ(expected, probe[key]) << version << " " << key;
     }
     // With no file the registry fallback gives the same default path.
     ini_.remove();
@@ -361,11 +359,8 @@ TEST_F(SettingsDialogTest, RefusedNamesAndFailuresKeepTheDialogOpen) {
         SCOPED_TRACE(c.typed);
         const bool saveFails = c.message == kApplySaveFailed, applied = c.message == kApplyResizeFailed;
         if (applied) {
-            LogFileHeader header;
-            makeFreshHeader(header, 500);
-            std::vector<uint8_t> broken(sizeof header + 20 * 1024, 0);
-            header.usedSize = header.appendOffset = header.tailOffset = static_cast<uint32_t>(broken.size());
-            std::memcpy(broken.data(), &header, sizeof header);
+            std::vector<unsigned char> broken = readFileBytes(writeLog(log_, 20));
+            std::memset(&broken[sizeof(LogFileHeader)], 0, 4);  // the first record's size
             writeFileBytes(log_, broken.data(), broken.size());
         }
         ASSERT_TRUE(!saveFails || ::CreateDirectoryA(kIni.c_str(), NULL));
