@@ -53,8 +53,7 @@ TEST(HelpMap, LookupFindsOnlyWellFormedPairs) {
 }
 
 TEST(HelpFileMissing, TheMessageStartsWithThePathAndASpace) {
-    TempDir dir;
-    const std::string missing = dir.file("KQVTLGVW.CHM");
+    const std::string missing = testBinaryDir() + "nowhere\\KQVTLGVW.CHM";
     BoxAnswerer boxes(kHelpCaption, IDOK, 2);
     const HelpContextPair table[] = {{1003, 5}, {0, 0}};
     EXPECT_EQ(0, showControlHelp(NULL, missing.c_str(), nullptr, table, 1003));
