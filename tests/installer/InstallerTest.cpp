@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <string>
-#include <vector>
 
 #include "services/RegistryKey.h"
 #include "tests/support/TestEnvironment.h"
