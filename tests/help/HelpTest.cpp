@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +10,7 @@
 #include "help/ContextHelp.h"
 #include "help/HelpTexts.h"
 #include "resources/AboutDialogIds.h"
+#include "services/VersionStrings.h"
 #include "store/PrintLogStore.h"
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/DialogScript.h"
@@ -21,13 +20,6 @@
 #include "viewer/TotalsDialog.h"
 
 namespace {
-
-TEST(HelpContextTable, FirstPairOfTheControlBeforeTheEndGivesItsContext) {
-    const HelpContextPair table[] = {{1000, 5}, {1, 8}, {1000, 99}, {0, 0}, {7, 7}};
-    const DWORD cases[][2] = {{1000, 5}, {1, 8}, {2, 0}, {7, 0}, {0, 0}};
-    for (const auto& c : cases) EXPECT_EQ(c[1], findHelpContextId(c[0], table)) << c[0];
-    EXPECT_EQ(0u, findHelpContextId(1000, nullptr));
-}
 
 // Small help files, some edited into malformed streams (see tests/CMakeLists.txt).
 TEST(HelpMap, LookupFindsOnlyWellFormedPairs) {
@@ -54,7 +46,6 @@ TEST(HelpMap, LookupFindsOnlyWellFormedPairs) {
         const int loaded = loadHelpMap(std::wstring(path.begin(), path.end()).c_str(), &map);
         const char* topic = findHelpTopic(c.context, &map);
         EXPECT_EQ(c.expected, loaded ? std::string(topic ? topic : "") : "-") << c.file << " " << c.context;
-        EXPECT_EQ(loaded != 0, map.ivb != nullptr && map.strings != nullptr && map.count > 0) << c.file;
         freeHelpMap(&map);
     }
     EXPECT_EQ(0, loadHelpMap(nullptr, nullptr));
@@ -62,8 +53,7 @@ TEST(HelpMap, LookupFindsOnlyWellFormedPairs) {
 }
 
 TEST(HelpFileMissing, TheMessageStartsWithThePathAndASpace) {
-    TempDir dir;
-    const std::string missing = dir.file("KQVTLGVW.CHM");
+    const std::string missing = testBinaryDir() + "nowhere\\KQVTLGVW.CHM";
     BoxAnswerer boxes(kHelpCaption, IDOK, 2);
     const HelpContextPair table[] = {{1003, 5}, {0, 0}};
     EXPECT_EQ(0, showControlHelp(NULL, missing.c_str(), nullptr, table, 1003));
@@ -86,6 +76,13 @@ HWND WINAPI recordHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
 
 typedef std::map<DWORD, std::vector<int>> HelpTable;
 
+// Opens the right-click menu and chooses its one item.
+void chooseHelpItem(HWND dialog, HWND target, LPARAM point) {
+    ::SetForegroundWindow(dialog);
+    for (WPARAM key : {VK_DOWN, VK_RETURN}) ::PostMessageA(dialog, WM_KEYDOWN, key, 0);
+    ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), point);
+}
+
 // F1 and the right-click "ヘルプ(&H)" on every control; each context has a page of its own.
 void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& helpFile, const HelpMap& map) {
     std::map<int, std::string> expected;
@@ -102,9 +99,7 @@ void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& h
         g_calls.clear();
         HELPINFO info = {sizeof info, HELPINFO_WINDOW, id, child, 0, {}};
         ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-        ::SetForegroundWindow(dialog);
-        for (WPARAM key : {VK_DOWN, VK_RETURN}) ::PostMessageA(dialog, WM_KEYDOWN, key, 0);
-        ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(child), -1);
+        chooseHelpItem(dialog, child, -1);
         EXPECT_EQ(std::vector<std::string>(2, expected[id]), g_calls) << id;
         ++asked;
         last = child;
@@ -115,9 +110,7 @@ void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& h
     ::SetWindowPos(dialog, NULL, -900, -700, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::GetWindowRect(last, &at);
     g_calls.clear();
-    ::PostMessageA(dialog, WM_KEYDOWN, VK_DOWN, 0);
-    ::PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
-    ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(dialog), MAKELPARAM(at.left + 2, at.top + 2));
+    chooseHelpItem(dialog, dialog, MAKELPARAM(at.left + 2, at.top + 2));
     // A control that the table lacks opens the default topic; a dismissed menu nothing.
     HELPINFO info = {sizeof info, HELPINFO_WINDOW, 4242, NULL, 0, {}};
     ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
@@ -132,13 +125,8 @@ TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
     const std::string product = productExePath().substr(0, productExePath().rfind('\\') + 1) + "KQVTLGVW.CHM";
     HelpMap map;
     ASSERT_EQ(1, loadHelpMap(std::wstring(product.begin(), product.end()).c_str(), &map));
-    // Every context of the windows names a page of its own; 1 and 26 name none.
-    std::set<std::string> topics;
-    for (DWORD id = 1; id <= 70; ++id) {
-        const char* topic = findHelpTopic(id, &map);
-        EXPECT_EQ(id > 1 && (id <= 25 || id == 51 || id == 52 || id >= 60), topic != nullptr) << id;
-        EXPECT_TRUE(!topic || topics.insert(topic).second) << id << " shares a page";
-    }
+    for (DWORD id = 1; id <= 70; ++id)  // the map's offsets are no contexts: 1, 26-50 and 53-59 name no page
+        EXPECT_EQ(id > 1 && (id <= 25 || id == 51 || id == 52 || id >= 60), findHelpTopic(id, &map) != nullptr) << id;
     TempDir dir;
     PrintLogStore store(dir.file("a.log").c_str(), 500);
     TestSettingsDialog paths(&store, OSVER_XP), files(&store, OSVER_VISTA);
@@ -171,12 +159,8 @@ TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
     freeHelpMap(&map);
 }
 
-constexpr const char* kTextsFileVariable = "KQVT_ABOUT_TEXTS_FILE";
-
-// Run only in a copy of this program with a version resource: writes the texts shown.
-TEST(AboutDialogInCopy, DISABLED_WriteTheTextsShown) {
-    const char* target = std::getenv(kTextsFileVariable);
-    ASSERT_NE(nullptr, target);
+// The strings of this suite's own version resource (Version.rc).
+TEST(AboutDialog, ShowsTheStringsOfTheRunningProgramsVersionResource) {
     HostWindow owner;
     AboutDialog dialog(testInstance());
     std::string shown;
@@ -185,41 +169,26 @@ TEST(AboutDialogInCopy, DISABLED_WriteTheTextsShown) {
                                          shown += dialogItemText(hwnd, id) + "\n";
                                      clickButton(hwnd, IDOK);
                                  }}));
-    ASSERT_TRUE(writeFileBytes(target, shown.data(), shown.size()));
+    EXPECT_EQ("試験の説明\n1.2.3.4\n(C) 試験\n", shown);
 }
 
-// Copies of this program with a version resource: what their About dialog shows.
-TEST(AboutDialog, ShowsTheStringsOfTheRunningProgramsVersionResource) {
+// Copies with other resources: the translation names the table; the first missing string ends the reading.
+TEST(VersionStrings, ReadUnderTheTranslationUntilOneIsMissing) {
     const std::vector<uint8_t> english = {0x09, 0x04, 0xB0, 0x04};
-    const std::vector<VersionString> all = {{L"ProductVersion", L"9.9"}, {L"FileDescription", L"試験の説明"},
-                                            {L"FileVersion", L"1.2.3.4"}, {L"LegalCopyright", L"(C) 試験"}};
+    const std::vector<VersionString> all = {{L"ProductVersion", L"9.9"}, {L"FileDescription", L"説明"},
+                                            {L"FileVersion", L"5.6"}, {L"LegalCopyright", L"(C)"}};
     const std::pair<std::vector<uint8_t>, std::string> cases[] = {
-        {buildVersionResource(L"041103a4", all, kJapaneseTranslation), "試験の説明\n1.2.3.4\n(C) 試験\n"},
-        {buildVersionResource(L"040904b0", all, english), "試験の説明\n1.2.3.4\n(C) 試験\n"},
-        // No table for the translation: the template's stand-ins give way to nothing.
-        {buildVersionResource(L"041103a4", all, english), "\n\n\n"},
-        // The first string missing ends the reading.
-        {buildVersionResource(L"041103a4", {all[1], all[3]}, kJapaneseTranslation), "試験の説明\n\n\n"},
+        {buildVersionResource(L"040904b0", all, english), "説明 5.6 (C)"},
+        {buildVersionResource(L"041103a4", all, english), "  "},  // no table for the translation
+        {buildVersionResource(L"041103a4", {all[1], all[3]}, kJapaneseTranslation), "説明  "},
     };
-    char self[MAX_PATH];
-    ASSERT_NE(0u, ::GetModuleFileNameA(NULL, self, sizeof self));
-    TempDir dir;
-    const std::string texts = dir.file("texts.txt");
-    ::SetEnvironmentVariableA(kTextsFileVariable, texts.c_str());
-    int n = 0;
+    const TempDir dir;
     for (const auto& [resource, expected] : cases) {
-        const std::string copy = dir.file("about" + std::to_string(n++) + ".exe");
-        ASSERT_TRUE(copyWithVersionResource(self, copy, resource));
-        ::DeleteFileA(texts.c_str());
-        ChildProcess child;
-        DWORD exitCode = 99;
-        ASSERT_TRUE(child.start(copy, "--gtest_also_run_disabled_tests --gtest_filter=AboutDialogInCopy.*"));
-        ASSERT_TRUE(child.wait(60000, &exitCode));
-        EXPECT_EQ(0u, exitCode);
-        const std::vector<unsigned char> bytes = readFileBytes(texts);
-        EXPECT_EQ(expected, std::string(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(copyWithVersionResource(testBinaryDir() + "test_help.exe", dir.file("c.exe"), resource));
+        ByteString description, version, copyright;
+        readVersionStrings(dir.file("c.exe").c_str(), description, version, copyright);
+        EXPECT_EQ(expected, std::string(description.c_str()) + " " + version.c_str() + " " + copyright.c_str());
     }
-    ::SetEnvironmentVariableA(kTextsFileVariable, nullptr);
 }
 
 }  // namespace

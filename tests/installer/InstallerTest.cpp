@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <string>
-#include <vector>
 
 #include "services/RegistryKey.h"
 #include "tests/support/TestEnvironment.h"
@@ -35,11 +34,6 @@ std::string value(const char* key, const char* name) {
 }
 
 bool keyExists(const char* key) { return RegistryKey().open(HKEY_LOCAL_MACHINE, key, KEY_READ) != 0; }
-
-void setValue(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) {
-    RegistryKey key;
-    ASSERT_TRUE(key.create(HKEY_LOCAL_MACHINE, subKey, KEY_ALL_ACCESS) && key.setValue(name, type, data, size));
-}
 
 // The uninstaller runs in place ("_?="): it would hand the work to a copy of itself.
 void runSilently(const std::string& exe, const std::string& arguments = "") {
@@ -78,7 +72,7 @@ protected:
 // The log, the settings file and pending records outlive the uninstallation.
 TEST_F(Installer, InstallsTheViewerAndRemovesOnlyWhatItMade) {
     const DWORD maxSize = 700;
-    setValue(kPrtLog, "LogMaxSize", REG_DWORD, &maxSize, 4);
+    ASSERT_EQ(0, ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPrtLog, "LogMaxSize", REG_DWORD, &maxSize, 4));
     runSilently(setup_);
     const std::string exe = kInstallDir + "\\KQVTLGVW.exe";
     EXPECT_EQ(readFileBytes(productExePath()), readFileBytes(exe));
@@ -90,7 +84,7 @@ TEST_F(Installer, InstallsTheViewerAndRemovesOnlyWhatItMade) {
     EXPECT_TRUE(fileExists(kMenuDir + "\\印刷ログビューア.lnk"));
     EXPECT_EQ("\"" + kInstallDir + "\\KQVTLGVW-uninstall.exe\"", value(kUninstall, "UninstallString"));
 
-    setValue(kPending, "Job0001", REG_BINARY, "\x01\x02\x03\x04", 4);
+    ASSERT_EQ(0, ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kPending, "Job0001", REG_BINARY, "\x01\x02\x03\x04", 4));
     ASSERT_TRUE(writeFileBytes(kDataDir + "\\KQVTPRT2.LOG", "KQVTLG2", 8));
     ASSERT_TRUE(writeFileBytes(kDataDir + "\\KQVTLGVW.ini", "[logviewer]\r\n", 13));
     runSilently(kInstallDir + "\\KQVTLGVW-uninstall.exe", " _?=" + kInstallDir);
