@@ -43,8 +43,7 @@ TEST(WindowBase, RegisteredWindowIsBoundFromNcCreateUntilDestroy) {
         ASSERT_TRUE(classExists("KqvtTraceWindow"));
         HWND hwnd = w.create("KqvtTraceWindow", NULL, NULL, SW_HIDE, WS_OVERLAPPEDWINDOW, 0);
         ASSERT_NE(nullptr, hwnd);
-        // WM_GETMINMAXINFO comes before WM_NCCREATE and gets default handling; WM_CREATE
-        // runs the initialisation; the rest goes to DefWindowProcA.
+        // Bound from WM_NCCREATE (WM_GETMINMAXINFO comes first); WM_CREATE runs the initialisation.
         EXPECT_EQ(static_cast<UINT>(WM_NCCREATE), w.messages.front());
         auto created = std::find(w.messages.begin(), w.messages.end(), static_cast<UINT>(WM_CREATE));
         ASSERT_LT(created + 1, w.messages.end());

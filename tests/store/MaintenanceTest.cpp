@@ -4,8 +4,7 @@
 
 #include "tests/store/StoreTestSupport.h"
 
-// Lowering the maximum drops the oldest records and moves the last record's offset with
-// the data; a file within the new maximum, to the byte, is not touched.
+// Lowering the maximum drops the oldest records; a file within it, to the byte, is not touched.
 TEST(Maintenance, ResizeToASmallerMaximum) {
     TempDir dir;
     const std::string path = dir.file("KQVTPRT2.LOG");
@@ -21,13 +20,11 @@ TEST(Maintenance, ResizeToASmallerMaximum) {
     store.setMaxKb(256);
     EXPECT_EQ(1, store.resize());
     const Bytes shrunk = readFileBytes(path);
-    // 300 KB of records in a 256 KB file: 45 go, the header's end moves with the rest.
     ASSERT_EQ(64u + 255 * 1024, shrunk.size());
     EXPECT_EQ(45u, recordAt(shrunk, 64).jobId);
     expectHeader(shrunk, 256 * 1024, 512 * 1024, 64 + 254 * 1024);
     EXPECT_EQ(0u, store.errorKind());
 
-    // Exactly at the maximum: nothing to do, not even the header.
     records.resize(255);
     records.push_back(RecordBuilder().padTo(960).build());
     const Bytes exact = buildLogFile(records, 512);
