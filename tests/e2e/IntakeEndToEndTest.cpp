@@ -8,7 +8,6 @@
 #include "tests/support/DiagCapture.h"
 #include "tests/support/PlatformProbe.h"
 #include "tests/support/SettingsFile.h"
-#include "tests/support/WindowTestSupport.h"
 #include "viewer/ViewerTexts.h"
 
 namespace {
@@ -123,28 +122,4 @@ TEST_F(IntakeEndToEnd, FailedIntakeStartsAViewerForTheUser) {
     char arguments[64];
     formatRelaunchArguments(99, arguments, sizeof arguments);
     EXPECT_STREQ(" \"-b\" \"99\"", arguments);
-}
-
-// A second viewer started with "-b" hands the kind to the running one and ends.
-TEST_F(IntakeEndToEnd, SecondViewerHandsTheKindToTheRunningViewer) {
-    ScopedHandle first(::CreateMutexA(NULL, TRUE, kSingleInstanceMutex));
-    ASSERT_TRUE(first.valid());
-    WNDCLASSA cls = {};
-    cls.lpfnWndProc = ::DefWindowProcA;
-    cls.hInstance = testInstance();
-    cls.lpszClassName = kMainClassName;
-    ASSERT_TRUE(::RegisterClassA(&cls));
-    HWND viewer = ::CreateWindowA(kMainClassName, kMainTitle, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
-                                  testInstance(), NULL);
-    ASSERT_TRUE(viewer);
-    ChildProcess second;
-    ASSERT_TRUE(second.start(productExePath(), "-b 3"));
-    EXPECT_EQ(0u, exitCodeOf(second));
-    MSG msg;
-    LPARAM kind = -1;
-    while (::PeekMessageA(&msg, viewer, 0, 0, PM_REMOVE))
-        if (msg.message == ::RegisterWindowMessageA(kErrorMessageName)) kind = msg.lParam;
-    EXPECT_EQ(3, kind);
-    ::DestroyWindow(viewer);
-    ::UnregisterClassA(kMainClassName, testInstance());
 }
