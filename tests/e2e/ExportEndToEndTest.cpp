@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "settings/SettingsTexts.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"

@@ -75,11 +75,10 @@ TEST(MenuHandle, FirstPopUpOpensAtTheClientAreaWithItsDefaultItem) {
     g_popup = ::GetSubMenu(menu.get(), 0);
     ::SetTimer(owner.hwnd(), 1, 50, &inspectPopup);
     menu.trackPopup(owner.hwnd(), false, IDM_SHOW_LOG_INFO);
-    WINDOWINFO info = {};
-    info.cbSize = sizeof info;
-    ASSERT_TRUE(::GetWindowInfo(owner.hwnd(), &info));
-    EXPECT_EQ(info.rcClient.left, g_opened.left);
-    EXPECT_EQ(info.rcClient.top, g_opened.top);
+    POINT client = {0, 0};
+    ASSERT_TRUE(::ClientToScreen(owner.hwnd(), &client));
+    EXPECT_EQ(client.x, g_opened.left);
+    EXPECT_EQ(client.y, g_opened.top);
     EXPECT_EQ(static_cast<UINT>(IDM_SHOW_LOG_INFO), g_default);
 }
 
