@@ -1,7 +1,3 @@
-// "-e PATH" as an administrator's scheduled task runs it: the real executable, its exit
-// code and the bytes of the file it leaves.
-#include <gtest/gtest.h>
-
 #include "settings/SettingsTexts.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/DiagCapture.h"
@@ -69,8 +65,7 @@ TEST_F(Export, WritesTheListedRecordsAndLeavesTheLogAsItWas) {
     EXPECT_NE(std::string::npos, all.find("\r\nclosed,report.txt,user1,1,0,1,NORVALE QV-2810,"));
 }
 
-// Every failure exits with its kind and diagnostic line; the old target and the log keep
-// their bytes, no temporary file is left. A missing log exports as the header line alone.
+// Failures exit with their kind and line, leaving no partial file; a missing log gives the header alone.
 TEST_F(Export, FailuresExitWithTheirKindAndLeaveNoPartialFile) {
     struct Case { const char* name; std::string logName, target; bool hold; DWORD exitCode; } cases[] = {
         {"missing target folder", log_, dir_.file("none\\out.csv"), false, 6},

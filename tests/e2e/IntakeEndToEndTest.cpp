@@ -1,6 +1,3 @@
-// The real executable as the printing side starts it, and the viewer that it starts.
-#include <gtest/gtest.h>
-
 #include <memory>
 
 #include "app/ConsoleLaunch.h"
@@ -9,7 +6,6 @@
 #include "tests/support/DiagCapture.h"
 #include "tests/support/PlatformProbe.h"
 #include "tests/support/SettingsFile.h"
-#include "tests/support/WindowTestSupport.h"
 #include "viewer/ViewerTexts.h"
 
 namespace {
@@ -51,14 +47,14 @@ protected:
 }  // namespace
 
 // The record lands in the log byte for byte; a log the intake makes is open to all on 6.x only.
-TEST_F(IntakeEndToEnd, NewLogHoldsTheRecordAndIsOpenToEveryoneOnSixOnly) {
+// Intakes started at once wait for the named lock, then store every record in turn.
+TEST_F(IntakeEndToEnd, RecordsLandWholeInTurnInALogOpenToEveryoneOnSixOnly) {
     ASSERT_TRUE(writeFileBytes(dir_.file("plain.txt"), "", 0));
     for (bool xp : {false, true}) {
         SCOPED_TRACE(xp ? "winxp" : "6.x");
         std::unique_ptr<ScopedWineVersion> version(xp ? new ScopedWineVersion("KQVTLGVW.exe", "winxp") : nullptr);
         const std::string log = dir_.file(xp ? "xp.log" : "six.log");
         settings_.set("LogName", log);
-        // An empty file, as a failed create leaves it, gets its header first.
         ASSERT_TRUE(!xp || writeFileBytes(log, "", 0));
         EXPECT_EQ(0u, runIntake("e2e"));
         const Bytes file = readFileBytes(log);
@@ -67,10 +63,6 @@ TEST_F(IntakeEndToEnd, NewLogHoldsTheRecordAndIsOpenToEveryoneOnSixOnly) {
         // Unlike a file made the usual way, which Wine gives the owner's rights alone.
         EXPECT_EQ(!xp, accessListOf(log) != accessListOf(dir_.file("plain.txt")));
     }
-}
-
-// Intakes started at once wait for the named lock, then store every record in turn.
-TEST_F(IntakeEndToEnd, IntakesWaitForTheLockAndLoseNoRecord) {
     const std::string log = dir_.file("KQVTPRT2.LOG");
     settings_.set("LogName", log);
     ChildProcess holder, intakes[4];
@@ -87,14 +79,12 @@ TEST_F(IntakeEndToEnd, IntakesWaitForTheLockAndLoseNoRecord) {
     expectHeader(file, 500 * 1024, 500 * 1024, uint32_t(64 + 3 * record_.size()));
 }
 
-// A failed intake on 5.x says so in a box, or starts the viewer through App Paths with
-// "-b" and its kind; on 6.x the console-session launch fails under Wine, which leaves a
-// diagnostic line and the kind in the settings file. Exit code 0 always.
+// A failed intake on 5.x shows a box or starts the viewer through App Paths with "-b" and its kind;
+// on 6.x the session launch fails under Wine, leaving its line and the kind in the settings file.
 TEST_F(IntakeEndToEnd, FailedIntakeStartsAViewerForTheUser) {
     settings_.set("LogName", dir_.file("missing\\KQVTPRT2.LOG"));
-    // The holder helper stands in for the viewer: it records the arguments it was started with.
     const std::string recorder = testBinaryDir() + "kqvt_holder.exe", recorded = recorder + ".txt";
-    // The stand-in viewer runs detached: wait until it has written its arguments.
+    // The holder stands in for the detached viewer: wait until it has written its arguments.
     auto recording = [&recorded] {
         for (int i = 0; i < 300 && readText(recorded).find('\n') == std::string::npos; ++i) ::Sleep(50);
         return readText(recorded);
@@ -130,28 +120,4 @@ TEST_F(IntakeEndToEnd, FailedIntakeStartsAViewerForTheUser) {
     char arguments[64];
     formatRelaunchArguments(99, arguments, sizeof arguments);
     EXPECT_STREQ(" \"-b\" \"99\"", arguments);
-}
-
-// A second viewer started with "-b" hands the kind to the running one and ends.
-TEST_F(IntakeEndToEnd, SecondViewerHandsTheKindToTheRunningViewer) {
-    ScopedHandle first(::CreateMutexA(NULL, TRUE, kSingleInstanceMutex));
-    ASSERT_TRUE(first.valid());
-    WNDCLASSA cls = {};
-    cls.lpfnWndProc = ::DefWindowProcA;
-    cls.hInstance = testInstance();
-    cls.lpszClassName = kMainClassName;
-    ASSERT_TRUE(::RegisterClassA(&cls));
-    HWND viewer = ::CreateWindowA(kMainClassName, kMainTitle, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
-                                  testInstance(), NULL);
-    ASSERT_TRUE(viewer);
-    ChildProcess second;
-    ASSERT_TRUE(second.start(productExePath(), "-b 3"));
-    EXPECT_EQ(0u, exitCodeOf(second));
-    MSG msg;
-    LPARAM kind = -1;
-    while (::PeekMessageA(&msg, viewer, 0, 0, PM_REMOVE))
-        if (msg.message == ::RegisterWindowMessageA(kErrorMessageName)) kind = msg.lParam;
-    EXPECT_EQ(3, kind);
-    ::DestroyWindow(viewer);
-    ::UnregisterClassA(kMainClassName, testInstance());
 }

@@ -66,13 +66,17 @@ private:
     }
 };
 
-TEST(MessageMap, CommandAndNotificationRowsMatchAsTheirTablesSay) {
+TEST(MessageMap, RoutesByItsTablesAndRunsUpdatesInTableOrder) {
     HostWindow owner;
     RoutedDialog d;
+    const MessageMap::HandlerRow inits[] = {{IDC_NAME_LABEL, &RoutedDialog::init}, {IDOK, &RoutedDialog::init}};
+    const MessageMap::HandlerRow updates[] = {{IDC_PATH_EDIT, &RoutedDialog::writeEdit},
+                                              {IDC_BROWSE, &RoutedDialog::update},
+                                              {IDC_SIZE_SPIN, &RoutedDialog::update}};
     const MessageMap::CommandRow commands[] = {
-        {IDC_BROWSE, BN_CLICKED, &RoutedDialog::onCommand},
-        {IDC_BROWSE, BN_CLICKED, &RoutedDialog::onOther},  // shadowed by the first row
-        {IDC_PATH_EDIT, EN_CHANGE, &RoutedDialog::onOther},
+        {IDC_PATH_EDIT, EN_CHANGE, &RoutedDialog::onCommand},
+        {IDC_BROWSE, BN_CLICKED, &RoutedDialog::onOther},
+        {IDC_BROWSE, BN_CLICKED, &RoutedDialog::onCommand},  // shadowed by the row before
     };
     const MessageMap::NotifyRow notifications[] = {
         {7, NM_CLICK, &RoutedDialog::notifyA},
@@ -80,59 +84,13 @@ TEST(MessageMap, CommandAndNotificationRowsMatchAsTheirTablesSay) {
         {7, PSN_APPLY, &RoutedDialog::notifyA},
         {8, NM_CLICK, &RoutedDialog::notifyB},
     };
-    const MessageMap::HandlerRow updates[] = {{IDC_PATH_EDIT, &RoutedDialog::update},
-                                              {IDC_BROWSE, &RoutedDialog::update}};
-    ASSERT_TRUE(d.map.setCommands(commands));
-    ASSERT_TRUE(d.map.setNotifications(notifications));
-    ASSERT_TRUE(d.map.setUpdaters(updates));
-    ASSERT_NE(nullptr, d.open(owner.hwnd()));
-
-    // The first command row with the ID and code; every notification row, PSN_ codes from anyone.
-    const std::tuple<UINT, UINT, UINT, Calls> cases[] = {
-        {WM_COMMAND, IDC_BROWSE, BN_CLICKED, {"command 1006", "update 1006"}},
-        {WM_COMMAND, IDC_BROWSE, EN_CHANGE, {}},
-        {WM_COMMAND, IDC_PATH_EDIT, BN_CLICKED, {}},
-        {WM_COMMAND, IDC_PATH_EDIT, EN_CHANGE, {"other 1005", "update 1005"}},
-        {WM_COMMAND, IDC_NAME_LABEL, BN_CLICKED, {}},
-        {WM_NOTIFY, 7, NM_CLICK, {"notifyA 7", "notifyB 7"}},
-        {WM_NOTIFY, 99, PSN_APPLY, {"notifyA 99"}},
-        {WM_NOTIFY, 99, NM_CLICK, {}},
-        {WM_NOTIFY, 8, NM_CLICK, {"notifyB 8"}},
-        {WM_NOTIFY, 7, NM_DBLCLK, {}},
-    };
-    for (const auto& [message, id, code, expected] : cases) {
-        NMHDR header = {d.hwnd(), id, code};
-        const bool command = message == WM_COMMAND;
-        // The routing's own result; SendMessage to a dialog gives DWLP_MSGRESULT instead.
-        EXPECT_EQ(command ? 1 : 0, d.map.routeMessage(&d, d.hwnd(), message, command ? MAKEWPARAM(id, code) : id,
-                                                      command ? 0 : reinterpret_cast<LPARAM>(&header)));
-        EXPECT_EQ(expected, d.send(WM_NULL)) << message << " from " << id << " code " << static_cast<int>(code);
-    }
-    EXPECT_TRUE(d.send(WM_NOTIFY, 7, 0).empty());
-    // Only a command handler that reports a change tells the parent, naming the dialog.
-    d.handlerResult = 1;
-    NMHDR header = {d.hwnd(), 8, NM_CLICK};
-    d.send(WM_NOTIFY, 8, reinterpret_cast<LPARAM>(&header));
-    d.send(WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED));
-    ASSERT_EQ(1u, owner.received(PSM_CHANGED).size());
-    EXPECT_EQ(reinterpret_cast<WPARAM>(d.hwnd()), owner.received(PSM_CHANGED)[0].wParam);
-}
-
-TEST(MessageMap, UpdatesRunInTableOrderAndWhatTheyCausePassesUnrouted) {
-    HostWindow owner;
-    RoutedDialog d;
-    const MessageMap::HandlerRow inits[] = {{IDC_NAME_LABEL, &RoutedDialog::init}, {IDOK, &RoutedDialog::init}};
-    const MessageMap::HandlerRow updates[] = {{IDC_PATH_EDIT, &RoutedDialog::writeEdit},
-                                              {IDC_BROWSE, &RoutedDialog::update},
-                                              {IDC_SIZE_SPIN, &RoutedDialog::update}};
-    const MessageMap::CommandRow commands[] = {{IDC_PATH_EDIT, EN_CHANGE, &RoutedDialog::onCommand},
-                                               {IDC_BROWSE, BN_CLICKED, &RoutedDialog::onOther}};
     const MessageMap::HandlerRow scrolls[] = {{IDC_SIZE_SPIN, &RoutedDialog::onOther}};
     const MessageMap::HandlerRow menus[] = {{IDC_PATH_EDIT, &RoutedDialog::onContext}, {0, &RoutedDialog::onContext}};
     EXPECT_EQ(0u, d.map.markPending(IDC_BROWSE));  // empty table: the count
     ASSERT_TRUE(d.map.setInitialisers(inits));
     ASSERT_TRUE(d.map.setUpdaters(updates));
     ASSERT_TRUE(d.map.setCommands(commands));
+    ASSERT_TRUE(d.map.setNotifications(notifications));
     ASSERT_TRUE(d.map.setScrolls(scrolls));
     ASSERT_TRUE(d.map.setContextMenus(menus));
     ASSERT_NE(nullptr, d.open(owner.hwnd()));
@@ -151,11 +109,31 @@ TEST(MessageMap, UpdatesRunInTableOrderAndWhatTheyCausePassesUnrouted) {
     d.map.markPending(IDC_BROWSE, 0);
     EXPECT_TRUE(d.send(kPending).empty());
     EXPECT_EQ(Calls({"init 1001", "init 1", "update 1005", "update 1006", "update 1004"}), d.send(kInitAll));
-    ::SetDlgItemTextA(d.hwnd(), IDC_PATH_EDIT, "typed");
-    EXPECT_EQ(Calls({"command 1005", "update 1005"}), d.send(WM_NULL));
 
-    // A command sent from a handler is dropped; a nested run of the updates ends the
-    // dispatch state, so that later commands are routed again. Context menus always route.
+    // Past the runs: the first command row with the ID and code; every notification row, PSN_
+    // codes from anyone.
+    const std::tuple<UINT, UINT, UINT, Calls> cases[] = {
+        {WM_COMMAND, IDC_BROWSE, BN_CLICKED, {"other 1006", "update 1006"}},
+        {WM_COMMAND, IDC_BROWSE, EN_CHANGE, {}},
+        {WM_COMMAND, IDC_PATH_EDIT, EN_CHANGE, {"command 1005", "update 1005"}},
+        {WM_COMMAND, IDC_NAME_LABEL, BN_CLICKED, {}},
+        {WM_NOTIFY, 7, NM_CLICK, {"notifyA 7", "notifyB 7"}},
+        {WM_NOTIFY, 99, PSN_APPLY, {"notifyA 99"}},
+        {WM_NOTIFY, 99, NM_CLICK, {}},
+        {WM_NOTIFY, 8, NM_CLICK, {"notifyB 8"}},
+        {WM_NOTIFY, 7, NM_DBLCLK, {}},
+    };
+    for (const auto& [message, id, code, expected] : cases) {
+        NMHDR header = {d.hwnd(), id, code};
+        const bool command = message == WM_COMMAND;
+        // The routing's own result; SendMessage to a dialog gives DWLP_MSGRESULT instead.
+        EXPECT_EQ(command ? 1 : 0, d.map.routeMessage(&d, d.hwnd(), message, command ? MAKEWPARAM(id, code) : id,
+                                                      command ? 0 : reinterpret_cast<LPARAM>(&header)));
+        EXPECT_EQ(expected, d.send(WM_NULL)) << message << " from " << id << " code " << static_cast<int>(code);
+    }
+    EXPECT_TRUE(d.send(WM_NOTIFY, 7, 0).empty());
+
+    // A command sent from a handler is dropped until a nested run of the updates; menus always route.
     d.inCommand = [&](HWND hwnd) {
         ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
         ::SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), kFarPoint);
@@ -166,9 +144,14 @@ TEST(MessageMap, UpdatesRunInTableOrderAndWhatTheyCausePassesUnrouted) {
               d.send(WM_COMMAND, MAKEWPARAM(IDC_PATH_EDIT, EN_CHANGE)));
     d.inCommand = nullptr;
 
+    // Only command and scroll handlers that report a change tell the parent, naming the dialog.
     d.handlerResult = 1;
+    NMHDR header = {d.hwnd(), 8, NM_CLICK};
+    d.send(WM_NOTIFY, 8, reinterpret_cast<LPARAM>(&header));
+    d.send(WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED));
     EXPECT_EQ(Calls({"other 1004", "update 1004"}), d.send(WM_HSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(scroll)));
-    EXPECT_EQ(1u, owner.received(PSM_CHANGED).size());
+    ASSERT_EQ(2u, owner.received(PSM_CHANGED).size());
+    EXPECT_EQ(reinterpret_cast<WPARAM>(d.hwnd()), owner.received(PSM_CHANGED)[0].wParam);
     EXPECT_TRUE(d.send(WM_HSCROLL, SB_LINEDOWN, 0).empty());
     // Context menus run no updates; the dialog itself has no control ID (not its menu).
     EXPECT_TRUE(d.send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(scroll), kFarPoint).empty());

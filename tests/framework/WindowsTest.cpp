@@ -43,8 +43,7 @@ TEST(WindowBase, RegisteredWindowIsBoundFromNcCreateUntilDestroy) {
         ASSERT_TRUE(classExists("KqvtTraceWindow"));
         HWND hwnd = w.create("KqvtTraceWindow", NULL, NULL, SW_HIDE, WS_OVERLAPPEDWINDOW, 0);
         ASSERT_NE(nullptr, hwnd);
-        // WM_GETMINMAXINFO comes before WM_NCCREATE and gets default handling; WM_CREATE
-        // runs the initialisation; the rest goes to DefWindowProcA.
+        // Bound from WM_NCCREATE (WM_GETMINMAXINFO comes first); WM_CREATE runs the initialisation.
         EXPECT_EQ(static_cast<UINT>(WM_NCCREATE), w.messages.front());
         auto created = std::find(w.messages.begin(), w.messages.end(), static_cast<UINT>(WM_CREATE));
         ASSERT_LT(created + 1, w.messages.end());
@@ -76,11 +75,10 @@ TEST(MenuHandle, FirstPopUpOpensAtTheClientAreaWithItsDefaultItem) {
     g_popup = ::GetSubMenu(menu.get(), 0);
     ::SetTimer(owner.hwnd(), 1, 50, &inspectPopup);
     menu.trackPopup(owner.hwnd(), false, IDM_SHOW_LOG_INFO);
-    WINDOWINFO info = {};
-    info.cbSize = sizeof info;
-    ASSERT_TRUE(::GetWindowInfo(owner.hwnd(), &info));
-    EXPECT_EQ(info.rcClient.left, g_opened.left);
-    EXPECT_EQ(info.rcClient.top, g_opened.top);
+    POINT client = {0, 0};
+    ASSERT_TRUE(::ClientToScreen(owner.hwnd(), &client));
+    EXPECT_EQ(client.x, g_opened.left);
+    EXPECT_EQ(client.y, g_opened.top);
     EXPECT_EQ(static_cast<UINT>(IDM_SHOW_LOG_INFO), g_default);
 }
 

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <memory>
 
@@ -80,8 +78,7 @@ TEST_F(Intake, FailuresLeaveTheirKindAndLine) {
     }
 }
 
-// A log held open past both retries (create, then open) is in use; a lock that its holder
-// abandoned is refused once and leaves the value for the next start.
+// A log held past both retries is in use; an abandoned lock is refused once and the value kept.
 TEST_F(Intake, BusyLogAndAbandonedLockGiveKindFive) {
     for (const char* what : {"file", "mutex"}) {
         SCOPED_TRACE(what);
@@ -91,7 +88,6 @@ TEST_F(Intake, BusyLogAndAbandonedLockGiveKindFive) {
         const std::string held = std::string(what) + " \"" + (lock ? kLogFileMutexName : path_) + "\" ";
         ASSERT_TRUE(startHelper(holder, "kqvt_holder", held + (lock ? "500 " : "7000 ") + ready.name() + " abandon"));
         ASSERT_TRUE(ready.wait(10000));
-        // A named mutex lives only while someone has it open, as a waiting intake would.
         ScopedHandle waiter(::CreateMutexA(NULL, FALSE, kLogFileMutexName));
         ASSERT_TRUE(!lock || holder.wait(10000));
         EXPECT_EQ(5, run(path_, 500, record_));
@@ -101,8 +97,7 @@ TEST_F(Intake, BusyLogAndAbandonedLockGiveKindFive) {
     EXPECT_EQ(-1, run(path_, 500));
 }
 
-// A broken log is kept as the backup and replaced by a fresh one holding notice kind 2;
-// where the backup cannot be made, the notice writer says so.
+// A broken log becomes the backup, replaced by a fresh one with notice kind 2, or the writer says why not.
 TEST_F(Intake, BrokenLogIsKeptAsBackupAndReplaced) {
     for (const char* name : {"KQVTPRT2.LOG", kLogBackupName}) {
         SCOPED_TRACE(name);

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "tests/store/StoreTestSupport.h"
@@ -60,8 +58,7 @@ TEST(Load, ReloadMarksWhatTheWindowMustDo) {
     expectLoad(store, kLoadChanged, {G, G, G, G, G, G, G});
 }
 
-// Every outcome of the verification, with its diagnostic line: a busy file leaves the rows
-// as they were, the others mark them gone, broken data empties the list.
+// Each verification outcome and its line: busy keeps the rows, others mark them gone, broken empties.
 TEST(Load, FailuresTellTheWindowWhatToDo) {
     DiagCapture diag;
     TempDir dir;

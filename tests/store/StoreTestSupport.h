@@ -36,8 +36,7 @@ inline bool pendingValueExists(const std::string& name) {
     return ::RegQueryValueExA(key.get(), name.c_str(), NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
 }
 
-// Every header rewrite: the signature stays, the three end fields agree with the file, the
-// first record is at 64 and offset 36 is cleared.
+// Every header rewrite: signature kept, end fields at the file's end, first record at 64, offset 36 clear.
 inline void expectHeader(const Bytes& file, uint32_t maxSize, uint32_t previousMaxSize, uint32_t lastRecord) {
     ASSERT_GE(file.size(), 64u);
     const LogFileHeader& h = *reinterpret_cast<const LogFileHeader*>(file.data());
