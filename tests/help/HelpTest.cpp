@@ -15,7 +15,6 @@
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/DialogScript.h"
 #include "tests/support/TestEnvironment.h"
-#include "tests/support/VersionResource.h"
 #include "viewer/FindDialog.h"
 #include "viewer/TotalsDialog.h"
 
@@ -172,22 +171,20 @@ TEST(AboutDialog, ShowsTheStringsOfTheRunningProgramsVersionResource) {
     EXPECT_EQ("試験の説明\n1.2.3.4\n(C) 試験\n", shown);
 }
 
-// Copies with other resources: the translation names the table; the first missing string ends the reading.
+// Modules with version resources of other shapes (versions/*.rc): the translation names the
+// table; the first missing string ends the reading.
 TEST(VersionStrings, ReadUnderTheTranslationUntilOneIsMissing) {
-    const std::vector<uint8_t> english = {0x09, 0x04, 0xB0, 0x04};
-    const std::vector<VersionString> all = {{L"ProductVersion", L"9.9"}, {L"FileDescription", L"説明"},
-                                            {L"FileVersion", L"5.6"}, {L"LegalCopyright", L"(C)"}};
-    const std::pair<std::vector<uint8_t>, std::string> cases[] = {
-        {buildVersionResource(L"040904b0", all, english), "説明 5.6 (C)"},
-        {buildVersionResource(L"041103a4", all, english), "  "},  // no table for the translation
-        {buildVersionResource(L"041103a4", {all[1], all[3]}, kJapaneseTranslation), "説明  "},
+    const std::pair<const char*, std::string> cases[] = {
+        {"english", "説明 5.6 (C)"},
+        {"untranslated", "  "},
+        {"missing", "説明  "},
     };
-    const TempDir dir;
-    for (const auto& [resource, expected] : cases) {
-        ASSERT_TRUE(copyWithVersionResource(testBinaryDir() + "test_help.exe", dir.file("c.exe"), resource));
+    for (const auto& [name, expected] : cases) {
+        const std::string module = testBinaryDir() + "kqvt_version_" + name + ".dll";
         ByteString description, version, copyright;
-        readVersionStrings(dir.file("c.exe").c_str(), description, version, copyright);
-        EXPECT_EQ(expected, std::string(description.c_str()) + " " + version.c_str() + " " + copyright.c_str());
+        readVersionStrings(module.c_str(), description, version, copyright);
+        EXPECT_EQ(expected, std::string(description.c_str()) + " " + version.c_str() + " " + copyright.c_str())
+            << name;
     }
 }
 
