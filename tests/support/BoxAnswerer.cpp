@@ -28,17 +28,13 @@ BOOL CALLBACK findBox(HWND hwnd, LPARAM param) {
 }  // namespace
 
 BoxAnswerer::BoxAnswerer(const char* caption, int button, int times)
-    : caption_(caption ? caption : ""), anyCaption_(caption == nullptr), buttons_(size_t(times), button),
-      times_(times), expected_(caption) {
-    begin();
-}
+    : BoxAnswerer(caption, std::vector<int>(size_t(times), button)) {}
 
-BoxAnswerer::BoxAnswerer(const std::vector<int>& buttons)
-    : anyCaption_(true), buttons_(buttons), times_(int(buttons.size())), expected_(nullptr) {
-    begin();
-}
+BoxAnswerer::BoxAnswerer(const std::vector<int>& buttons) : BoxAnswerer(nullptr, buttons) {}
 
-void BoxAnswerer::begin() {
+BoxAnswerer::BoxAnswerer(const char* caption, const std::vector<int>& buttons)
+    : caption_(caption ? caption : ""), anyCaption_(caption == nullptr), buttons_(buttons),
+      times_(int(buttons.size())), expected_(caption) {
     ::InitializeCriticalSection(&lock_);
     done_ = ::CreateEventA(NULL, TRUE, FALSE, NULL);
     thread_ = ::CreateThread(NULL, 0, &BoxAnswerer::threadProc, this, 0, NULL);
@@ -71,16 +67,9 @@ bool BoxAnswerer::wait(DWORD timeoutMs) {
 
 int BoxAnswerer::answered() const { return static_cast<int>(answered_); }
 
-std::vector<std::string> BoxAnswerer::titles() const {
+std::vector<std::string> BoxAnswerer::copyOf(const std::vector<std::string>& list) const {
     ::EnterCriticalSection(&lock_);
-    std::vector<std::string> copy = titles_;
-    ::LeaveCriticalSection(&lock_);
-    return copy;
-}
-
-std::vector<std::string> BoxAnswerer::texts() const {
-    ::EnterCriticalSection(&lock_);
-    std::vector<std::string> copy = texts_;
+    std::vector<std::string> copy = list;
     ::LeaveCriticalSection(&lock_);
     return copy;
 }

@@ -22,15 +22,16 @@ public:
     // Waits until `times` boxes were answered; false on time-out.
     bool wait(DWORD timeoutMs);
     int answered() const;
-    std::vector<std::string> texts() const;
-    std::vector<std::string> titles() const;
+    std::vector<std::string> texts() const { return copyOf(texts_); }
+    std::vector<std::string> titles() const { return copyOf(titles_); }
 
 private:
+    BoxAnswerer(const char* caption, const std::vector<int>& buttons);
     static DWORD WINAPI threadProc(void* self);
     void poll();
+    std::vector<std::string> copyOf(const std::vector<std::string>& list) const;
     std::string caption_;
     bool anyCaption_;
-    void begin();
     std::vector<int> buttons_;
     int times_;
     volatile LONG answered_ = 0;
