@@ -42,7 +42,6 @@ protected:
         ListView_GetItemText(list.hwnd(), row, column, text, sizeof text);
         return text;
     }
-    // The column top to bottom; every row still shows its own name beside its data.
     std::vector<std::string> column(int index) {
         std::vector<std::string> out;
         for (int row = 0; row < list.itemCount(); ++row) {

@@ -18,7 +18,6 @@ constexpr UINT kPending = 0x8064, kAll = 0x8065, kInitAll = 0x8066;
 // Off every window: on a caption the default handling would open the system menu.
 const LPARAM kFarPoint = MAKELPARAM(30000, 30000);
 
-// A modeless dialog on the test template whose handlers write down what ran.
 class RoutedDialog : public WindowBase {
 public:
     RoutedDialog() : WindowBase(testInstance()) {}
@@ -110,8 +109,7 @@ TEST(MessageMap, RoutesByItsTablesAndRunsUpdatesInTableOrder) {
     EXPECT_TRUE(d.send(kPending).empty());
     EXPECT_EQ(Calls({"init 1001", "init 1", "update 1005", "update 1006", "update 1004"}), d.send(kInitAll));
 
-    // Past the runs: the first command row with the ID and code; every notification row, PSN_
-    // codes from anyone.
+    // The first command row with the ID and code; every notification row, PSN_ codes from anyone.
     const std::tuple<UINT, UINT, UINT, Calls> cases[] = {
         {WM_COMMAND, IDC_BROWSE, BN_CLICKED, {"other 1006", "update 1006"}},
         {WM_COMMAND, IDC_BROWSE, EN_CHANGE, {}},

@@ -56,7 +56,7 @@ TEST(WindowBase, RegisteredWindowIsBoundFromNcCreateUntilDestroy) {
     EXPECT_FALSE(classExists("KqvtTraceWindow"));
 }
 
-// Run by the menu loop: notes where the pop-up opened and its default item, then closes it.
+// Run by the menu loop: notes where the pop-up opened and its default item.
 HMENU g_popup;
 RECT g_opened;
 UINT g_default;

@@ -95,6 +95,13 @@ TEST_F(Intake, BusyLogAndAbandonedLockGiveKindFive) {
         EXPECT_EQ(lock, hasLine("Error from enterExclude. Kind = 735\r\n")) << diag_.text();
     }
     EXPECT_EQ(-1, run(path_, 500));
+    // A lock that is held, not abandoned, is waited for.
+    ChildProcess holder;
+    ReadyEvent ready;
+    const std::string held = std::string("mutex \"") + kLogFileMutexName + "\" 1000 ";
+    ASSERT_TRUE(startHelper(holder, "kqvt_holder", held + ready.name()));
+    ASSERT_TRUE(ready.wait(10000));
+    EXPECT_EQ(-1, run(path_, 500, record_));
 }
 
 // A broken log becomes the backup, replaced by a fresh one with notice kind 2, or the writer says why not.

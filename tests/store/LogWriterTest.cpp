@@ -4,7 +4,6 @@
 
 namespace {
 
-// Runs the writer on a real file holding `file`; returns its result and the new bytes.
 int writeThroughFile(const TempDir& dir, Bytes& file, const Bytes& record, uint32_t maxKb) {
     const std::string path = dir.file("KQVTPRT2.LOG");
     EXPECT_TRUE(writeLog(path, file));

@@ -20,7 +20,6 @@ inline const LogRecord& recordAt(const Bytes& file, size_t at) {
 inline bool writeLog(const std::string& path, const Bytes& file) {
     return writeFileBytes(path, file.data(), file.size());
 }
-// Runs the writer on the log file at `path`, as an intake does.
 inline int appendRecord(const std::string& path, const Bytes& record, uint32_t kb) {
     ScopedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL));
     return writeLogFile(h.get(), record.data(), uint32_t(record.size()), kb);
