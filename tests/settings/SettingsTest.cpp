@@ -149,10 +149,9 @@ TEST_F(SettingsStore, DefaultLogPathFollowsTheWindowsVersion) {
     ASSERT_NE(0u, ::GetSystemDirectoryA(system, MAX_PATH));
     const std::string systemDefault = std::string(system) + "\\KQVTPRT2.LOG";
     for (const std::string version : {"winxp", "win2003", "vista"}) {
-        const std::string expected = version == "vista" ? kVistaDefault : systemDefault;
         auto probe = runPlatformProbe(version, true);
         for (const char* key : {"defaultPath", "initLogName", "loadName"})
-            EXPECT_EQ(expected, probe[key]) << version << " " << key;
+            EXPECT_EQ(version == "vista" ? kVistaDefault : systemDefault, probe[key]) << version << " " << key;
     }
     // With no file the registry fallback gives the same default path.
     ini_.remove();
@@ -375,9 +374,8 @@ TEST_F(SettingsDialogTest, RefusedNamesAndFailuresKeepTheDialogOpen) {
         EXPECT_TRUE(applied || store_.count() == 3u);
         if (!saveFails) continue;
         EXPECT_EQ(64u, fileSize(other));
-        const std::string lines = diag.text();
         EXPECT_EQ("createInitFile() error.  Errcode=" + std::to_string(ERROR_ACCESS_DENIED) + "\r\n",
-                  lines.substr(lines.find("create")));
+                  diag.text().substr(diag.text().find("create")));
     }
     EXPECT_FALSE(fileExists(dir_.file("missing\\print.log")));
     EXPECT_EQ(sizeof(LogFileHeader) + 20 * 1024, fileSize(log_));
