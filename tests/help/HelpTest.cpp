@@ -72,7 +72,6 @@ HWND WINAPI recordHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
     return reinterpret_cast<HWND>(1);
 }
 
-
 typedef std::map<DWORD, std::vector<int>> HelpTable;
 
 // Opens the right-click menu and chooses its one item.
@@ -80,42 +79,6 @@ void chooseHelpItem(HWND dialog, HWND target, LPARAM point) {
     ::SetForegroundWindow(dialog);
     for (WPARAM key : {VK_DOWN, VK_RETURN}) ::PostMessageA(dialog, WM_KEYDOWN, key, 0);
     ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(target), point);
-}
-
-// F1 and the right-click "ヘルプ(&H)" on every control; each context has a page of its own.
-void checkEveryControl(HWND dialog, const HelpTable& table, const std::string& helpFile, const HelpMap& map) {
-    std::map<int, std::string> expected;
-    for (const auto& row : table) {
-        const char* topic = findHelpTopic(row.first, &map);
-        for (int id : row.second) expected[id] = helpFile + "|0|" + (topic ? topic : "none");
-    }
-    size_t asked = 0;
-    HWND last = NULL;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        const int id = ::GetDlgCtrlID(child);
-        if (id == 0xFFFF || id == -1) continue;  // separators
-        ASSERT_EQ(1u, expected.count(id)) << id << " has no help context";
-        g_calls.clear();
-        HELPINFO info = {sizeof info, HELPINFO_WINDOW, id, child, 0, {}};
-        ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-        chooseHelpItem(dialog, child, -1);
-        EXPECT_EQ(std::vector<std::string>(2, expected[id]), g_calls) << id;
-        ++asked;
-        last = child;
-    }
-    EXPECT_EQ(expected.size(), asked) << "a row names no control of the template";
-    // The dialog moved left of and above the screen: the click's point is signed.
-    RECT at;
-    ::SetWindowPos(dialog, NULL, -900, -700, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ::GetWindowRect(last, &at);
-    g_calls.clear();
-    chooseHelpItem(dialog, dialog, MAKELPARAM(at.left + 2, at.top + 2));
-    // A control that the table lacks opens the default topic; a dismissed menu nothing.
-    HELPINFO info = {sizeof info, HELPINFO_WINDOW, 4242, NULL, 0, {}};
-    ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-    ::PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
-    ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(last), -1);
-    EXPECT_EQ(std::vector<std::string>({expected[::GetDlgCtrlID(last)], helpFile + "|0|default"}), g_calls);
 }
 
 TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
@@ -148,11 +111,43 @@ TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
     };
     HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
     HostWindow owner;
+    // F1 and the right-click "ヘルプ(&H)" on every control; each context has a page of its own.
     for (const auto& c : cases) {
-        EXPECT_EQ(IDCANCEL, showScripted(*c.dialog, owner.hwnd(), {[&](HWND hwnd) {
-                      checkEveryControl(hwnd, c.table, chm, map);
-                      ::EndDialog(hwnd, IDCANCEL);
-                  }}));
+        EXPECT_EQ(IDCANCEL, showScripted(*c.dialog, owner.hwnd(), {[&](HWND dialog) {
+            std::map<int, std::string> expected;
+            for (const auto& row : c.table) {
+                const char* topic = findHelpTopic(row.first, &map);
+                for (int id : row.second) expected[id] = chm + "|0|" + (topic ? topic : "none");
+            }
+            size_t asked = 0;
+            HWND last = NULL;
+            for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+                const int id = ::GetDlgCtrlID(child);
+                if (id == 0xFFFF || id == -1) continue;  // separators
+                ASSERT_EQ(1u, expected.count(id)) << id << " has no help context";
+                g_calls.clear();
+                HELPINFO info = {sizeof info, HELPINFO_WINDOW, id, child, 0, {}};
+                ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+                chooseHelpItem(dialog, child, -1);
+                EXPECT_EQ(std::vector<std::string>(2, expected[id]), g_calls) << id;
+                ++asked;
+                last = child;
+            }
+            EXPECT_EQ(expected.size(), asked) << "a row names no control of the template";
+            // The dialog moved left of and above the screen: the click's point is signed.
+            RECT at;
+            ::SetWindowPos(dialog, NULL, -900, -700, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            ::GetWindowRect(last, &at);
+            g_calls.clear();
+            chooseHelpItem(dialog, dialog, MAKELPARAM(at.left + 2, at.top + 2));
+            // A control that the table lacks opens the default topic; a dismissed menu nothing.
+            HELPINFO info = {sizeof info, HELPINFO_WINDOW, 4242, NULL, 0, {}};
+            ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+            ::PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+            ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(last), -1);
+            EXPECT_EQ(std::vector<std::string>({expected[::GetDlgCtrlID(last)], chm + "|0|default"}), g_calls);
+            ::EndDialog(dialog, IDCANCEL);
+        }}));
     }
     setHtmlHelpHook(previous);
     freeHelpMap(&map);
