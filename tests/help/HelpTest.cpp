@@ -16,6 +16,7 @@
 #include "tests/support/DialogScript.h"
 #include "tests/support/TestEnvironment.h"
 #include "viewer/FindDialog.h"
+#include "viewer/LogInfoDialog.h"
 #include "viewer/TotalsDialog.h"
 
 namespace {
@@ -96,6 +97,8 @@ TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
     files.setHelpMap(&map);
     TotalsDialog totals(testInstance(), chm.c_str(), &map);
     FindDialog find(testInstance(), nullptr, chm.c_str(), &map);
+    LogInfoDialog info(testInstance(), nullptr);
+    info.setHelpMap(&map);
     const HelpTable size = {{5, {1000, 1002, 1003, 1004}}, {8, {1}}, {9, {2}}};
     HelpTable pathTable = size, fileTable = size;
     pathTable.insert({{6, {1001, 1005}}, {7, {1006}}, {10, {1007}}});
@@ -108,6 +111,11 @@ TEST(DialogHelp, EveryControlOfEveryDialogOpensTheTopicOfItsContext) {
         {&files, fileTable},
         {&totals, {{63, {1110, 1111, 1112, 1113}}, {64, {1114}}, {65, {1115}}, {66, {2}}}},
         {&find, {{67, {1120, 1121}}, {68, {1122}}, {69, {1123}}, {70, {2}}}},
+        {&info, {{11, {1008}}, {12, {1009, 1010, 1011}}, {13, {1012, 1013, 1014}},
+                 {14, {1015, 1016, 1017, 1018}}, {15, {1040}}, {16, {1041}}, {17, {1020, 1021, 1022}},
+                 {18, {1023, 1024, 1025}}, {19, {1026, 1027, 1028}}, {20, {1029, 1030, 1031}},
+                 {21, {1032, 1033, 1034}}, {22, {1036, 1038, 1039}}, {23, {IDOK}}, {24, {1053, 1054, 1055}},
+                 {25, {1050, 1051, 1052}}}},
     };
     HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
     HostWindow owner;
