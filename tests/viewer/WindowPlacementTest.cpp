@@ -7,7 +7,6 @@
 // The work area does not start at the origin (taskbar at the top): 1024 x 728 once moved.
 TEST(WindowPlacement, KeepsTenPixelsOnTheWorkArea) {
     const struct { const char* what; LONG left, top, w, h, expectLeft, expectTop; } cases[] = {
-        {"inside", 100, 50, 400, 300, 100, 50},
         {"left just inside 10 - w", -389, 50, 400, 300, -389, 50},
         {"left exactly 10 - w", -390, 50, 400, 300, 0, 0},
         {"left exactly width - 10", 1014, 50, 400, 300, 0, 0},
