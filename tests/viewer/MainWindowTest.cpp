@@ -9,9 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/DummyWindow.h"
 #include "framework/PrivateMessages.h"
-#include "help/ContextHelp.h"
 #include "resources/LogInfoDialogIds.h"
 #include "resources/MenuIds.h"
 #include "services/AccessRights.h"
@@ -306,69 +304,6 @@ TEST_F(MainWindow, OpenDialogHoldsBackReloadsAndTheCloseAsks) {
     settings_.set("LogName", log_);
     EXPECT_EQ(1u, reloadsBy(kTick));
     EXPECT_EQ("2 個の印刷ログ", status());
-}
-
-namespace {
-
-std::vector<std::string> g_helpCalls;
-
-HWND WINAPI recordHelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
-    const char* topic = reinterpret_cast<const char*>(data);
-    g_helpCalls.push_back(std::string(owner ? "owned " : "") + (file ? file : "") + "|" + std::to_string(command) +
-                          "|" + (topic ? topic : "(none)"));
-    return reinterpret_cast<HWND>(1);  // a help window: no missing-file box
-}
-
-}  // namespace
-
-// F1 on every control, and the right-click popup, open the control's topic (1019: the
-// default) in the help file beside the executable. The map names context N's topic "tN".
-TEST(LogInfoDialog, HelpOpensEveryControlsTopic) {
-    const int contexts[][2] = {
-        {1008, 11}, {1009, 12}, {1010, 12}, {1011, 12}, {1012, 13}, {1013, 13}, {1014, 13}, {1016, 14},
-        {1017, 14}, {1015, 14}, {1018, 14}, {1040, 15}, {1041, 16}, {1020, 17}, {1021, 17}, {1022, 17},
-        {1023, 18}, {1024, 18}, {1025, 18}, {1026, 19}, {1027, 19}, {1028, 19}, {1029, 20}, {1030, 20},
-        {1031, 20}, {1034, 21}, {1032, 21}, {1033, 21}, {1036, 22}, {1038, 22}, {1039, 22}, {IDOK, 23},
-        {1053, 24}, {1054, 24}, {1055, 24}, {1050, 25}, {1051, 25}, {1052, 25}, {1019, 0},
-    };
-    std::string strings(1, '\0');
-    std::vector<uint32_t> ivb(1, 0);
-    for (uint32_t id = 11; id <= 25; ++id) {
-        ivb.insert(ivb.end(), {id, uint32_t(strings.size())});
-        strings += "t" + std::to_string(id) + '\0';
-    }
-    HelpMap map;  // borrows the streams; given back before its destructor frees them
-    map.count = uint32_t(ivb.size());
-    map.ivb = ivb.data();
-    map.strings = reinterpret_cast<uint8_t*>(&strings[0]);
-    map.stringsSize = uint32_t(strings.size());
-    LogInfoDialog dialog(testInstance(), nullptr);
-    dialog.setHelpMap(&map);
-    HtmlHelpHook previous = setHtmlHelpHook(recordHelp);
-    InfoDialogScript script;
-    script.steps.push_back([&](HWND hwnd) {
-        for (const auto& c : contexts) {
-            HELPINFO info = {sizeof info, HELPINFO_WINDOW, c[0], ::GetDlgItem(hwnd, c[0]), 0, {0, 0}};
-            ::SendMessageA(hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
-        }
-        ::PostMessageA(hwnd, WM_KEYDOWN, VK_DOWN, 0);
-        ::PostMessageA(hwnd, WM_KEYDOWN, VK_RETURN, 0);
-        HWND button = ::GetDlgItem(hwnd, IDC_LOGINFO_STEP_UP);
-        ::SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), -1);
-        click(hwnd, IDOK);
-    });
-    DummyWindow(testInstance(), &dialog).run();
-    setHtmlHelpHook(previous);
-    map.ivb = nullptr;
-    map.strings = nullptr;
-    char module[MAX_PATH] = "";
-    ::GetModuleFileNameA(testInstance(), module, sizeof module);
-    std::string file(module);
-    file = file.substr(0, file.find_last_of('\\') + 1) + "KQVTLGVW.CHM|" + std::to_string(HH_DISPLAY_TOPIC) + "|";
-    std::vector<std::string> expected;
-    for (const auto& c : contexts) expected.push_back(file + (c[1] ? "t" + std::to_string(c[1]) : "(none)"));
-    expected.push_back(file + "t15");
-    EXPECT_EQ(expected, g_helpCalls);
 }
 
 // Show information needs a selected row; Clear all is asked first and waits for the lock.
