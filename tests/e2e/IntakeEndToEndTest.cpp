@@ -5,6 +5,7 @@
 #include "tests/support/DiagCapture.h"
 #include "tests/support/PlatformProbe.h"
 #include "tests/support/SettingsFile.h"
+#include "tests/support/WindowTestSupport.h"
 #include "viewer/ViewerTexts.h"
 
 namespace {
@@ -77,12 +78,9 @@ TEST_F(IntakeEndToEnd, FailedIntakeStartsAViewerForTheUser) {
     ASSERT_TRUE(xp->ok());
     ChildProcess intake;
     startIntake(intake, "xp-no-key");
-    HWND box = NULL;
-    for (int i = 0; i < 600 && !(box = ::FindWindowA("#32770", kWarningCaptionText)); ++i) ::Sleep(50);
+    HWND box = waitForWindow("#32770", kWarningCaptionText, NULL, 30000);
     ASSERT_TRUE(box) << "no box titled " << kWarningCaptionText;
-    char text[512] = "";
-    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    EXPECT_EQ(std::string(kWriteFailedFirstLine) + kSystemErrorLine, text);
+    EXPECT_EQ(std::string(kWriteFailedFirstLine) + kSystemErrorLine, dialogItemText(box, 0xFFFF));
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(0u, exitCodeOf(intake));
 

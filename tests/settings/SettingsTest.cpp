@@ -190,8 +190,6 @@ TEST(LogNameRules, NormalisationTable) {
     EXPECT_EQ(3u, fileNameOffset("C:\\" HYOU HYOU SO));
 }
 
-bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
-
 // A log file of `count` records of 1 KB each.
 std::string writeLog(const std::string& path, int count) {
     std::vector<std::vector<uint8_t>> records;

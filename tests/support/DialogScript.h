@@ -49,12 +49,6 @@ inline void clickButton(HWND dialog, int id) {
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), control);
 }
 
-inline std::string dialogItemText(HWND dialog, int id) {
-    char text[1024] = "";
-    ::GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 // The real dialog with the group level and the Windows version chosen by the test.
 class TestSettingsDialog : public SettingsDialog {
 public:

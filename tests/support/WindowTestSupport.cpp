@@ -30,6 +30,24 @@ void pumpMessages() {
     }
 }
 
+HWND waitForWindow(const char* windowClass, const char* title, HWND skip, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        HWND w = NULL;
+        while ((w = ::FindWindowExA(NULL, w, windowClass, title)) != NULL)
+            if (w != skip && ::IsWindowVisible(w)) return w;
+        ::Sleep(50);
+    }
+    return NULL;
+}
+
+std::string dialogItemText(HWND dialog, int id) {
+    char text[1024] = "";
+    ::GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+
 HostWindow::HostWindow() : RegisteredWindow(testInstance()) {
     // A class per object, so that hosts can coexist.
     static unsigned serial = 0;

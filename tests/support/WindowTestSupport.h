@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "framework/RegisteredWindow.h"
@@ -11,6 +12,12 @@ HINSTANCE testInstance();
 void initCommonControlsForTests();
 // Dispatches everything queued for this thread, without waiting.
 void pumpMessages();
+// The first visible top-level window of the class and title (null: any) other than `skip`,
+// of any process, waited for up to `timeoutMs`; null when none came.
+HWND waitForWindow(const char* windowClass, const char* title, HWND skip = NULL, DWORD timeoutMs = 20000);
+// A dialog control's text (0xFFFF: a message box's text) and whether it is enabled.
+std::string dialogItemText(HWND dialog, int id);
+bool enabled(HWND dialog, int id);
 
 struct LoggedMessage {
     UINT message;

@@ -37,12 +37,6 @@ Bytes job(uint32_t id, const std::string& document = "") {
     return RecordBuilder().jobId(id).document(document.empty() ? "doc-" + std::to_string(id) : document).build();
 }
 
-std::string text(HWND window, int id) {
-    char buffer[512] = "";
-    ::GetDlgItemTextA(window, id, buffer, sizeof buffer);
-    return buffer;
-}
-
 // Runs its steps from a timer while the information dialog is up, none inside a step's box.
 class InfoDialogScript {
 public:
@@ -108,7 +102,7 @@ protected:
         for (int i = 0; i < rows(); ++i) ids += std::to_string(viewAt(i).record->jobId);
         return ids;
     }
-    std::string status() { return text(hwnd_, kStatusBarId); }
+    std::string status() { return dialogItemText(hwnd_, kStatusBarId); }
     std::string cell(int row, int column) {
         char text[256] = "";
         ListView_GetItemText(app_->listView().hwnd(), row, column, text, sizeof text);
@@ -137,21 +131,19 @@ protected:
     HWND hwnd_ = NULL;
 };
 
-bool enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
-
 void click(HWND dialog, int id) { ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 // A value with its state: [v] value enabled, [l] label and [c] colon enabled.
 std::string field(HWND dialog, int value, int label, int colon) {
-    return text(dialog, value) + "[" + (enabled(dialog, value) ? "v" : "-") + (enabled(dialog, label) ? "l" : "-") +
-           (enabled(dialog, colon) ? "c" : "-") + "]";
+    return dialogItemText(dialog, value) + "[" + (enabled(dialog, value) ? "v" : "-") +
+           (enabled(dialog, label) ? "l" : "-") + (enabled(dialog, colon) ? "c" : "-") + "]";
 }
 
 // What the dialog shows beyond the view's plain texts; "s" when the tray value is shown.
 std::string fields(HWND h) {
     const bool icon = ::SendDlgItemMessageA(h, IDC_LOGINFO_ICON, STM_GETIMAGE, IMAGE_ICON, 0) != 0;
     const bool trayShown = (::GetWindowLongA(::GetDlgItem(h, IDC_LOGINFO_TRAY), GWL_STYLE) & WS_VISIBLE) != 0;
-    return text(h, IDC_LOGINFO_CATEGORY) + " /" + text(h, IDC_LOGINFO_DETAILS) + "/ " +
+    return dialogItemText(h, IDC_LOGINFO_CATEGORY) + " /" + dialogItemText(h, IDC_LOGINFO_DETAILS) + "/ " +
            field(h, IDC_LOGINFO_PAGES, IDC_LOGINFO_PAGES_LABEL, IDC_LOGINFO_PAGES_COLON) + " " +
            field(h, IDC_LOGINFO_MONO, IDC_LOGINFO_MONO_LABEL, IDC_LOGINFO_MONO_COLON) + " " +
            field(h, IDC_LOGINFO_COLOUR, IDC_LOGINFO_COLOUR_LABEL, IDC_LOGINFO_COLOUR_COLON) + " " +
@@ -232,8 +224,8 @@ TEST_F(MainWindow, InformationDialogFollowsTheRow) {
          "印刷完了 // 12ページ （ 3部 ）[vlc] 8ページ[vlc] 4ページ[vlc] 6枚[vlc] sフェイスダウントレイ[vlc] icon"},
         {RecordBuilder().kind(3).errorCode(300).errorDetail(0x1A).message("用紙がありません").pages(5, 20).tray(0),
          "[0300-001a] 用紙がありません // 5 / 20ページ[vlc] 1ページ[vlc] 0ページ[vlc] 1枚[vlc] -排紙先無効[---] icon"},
-        {RecordBuilder().kind(1).flags(FLAG_NOTICE).title("ログファイルを作り直しました").message("壊れたログを保存しました")
-             .pages(-1, -1).copies(0, 0).colour(-1, -1).sheets(-1),
+        {RecordBuilder().kind(1).flags(FLAG_NOTICE).title("ログファイルを作り直しました")
+             .message("壊れたログを保存しました").pages(-1, -1).copies(0, 0).colour(-1, -1).sheets(-1),
          "ログファイルを作り直しました /壊れたログを保存しました/ [-lc] [-lc] [-lc] [-lc] s[vlc] icon"},
     };
     const int last = 2;
@@ -248,7 +240,7 @@ TEST_F(MainWindow, InformationDialogFollowsTheRow) {
         return [&, row, up, down, focus, then](HWND hwnd) {
             SCOPED_TRACE(testing::Message() << "row " << row);
             EXPECT_EQ(row, app_->listView().selectedIndex());
-            EXPECT_EQ(viewAt(row).documentName, text(hwnd, IDC_LOGINFO_DOCUMENT));
+            EXPECT_EQ(viewAt(row).documentName, dialogItemText(hwnd, IDC_LOGINFO_DOCUMENT));
             EXPECT_EQ(table[row].shows, fields(hwnd));
             EXPECT_EQ(up, enabled(hwnd, IDC_LOGINFO_STEP_UP));
             EXPECT_EQ(down, enabled(hwnd, IDC_LOGINFO_STEP_DOWN));

@@ -12,15 +12,6 @@
 #include "viewer/ViewerTexts.h"
 
 // A shown top-level window of this class (and title) other than `skip`; null after 20 s.
-static HWND waitFor(const char* windowClass, const char* title, HWND skip = NULL) {
-    for (int i = 0; i < 400; ++i) {
-        HWND w = NULL;
-        while ((w = ::FindWindowExA(NULL, w, windowClass, title)) != NULL)
-            if (w != skip && ::IsWindowVisible(w)) return w;
-        ::Sleep(50);
-    }
-    return NULL;
-}
 
 // WM_CLOSE from another process while a warning, the settings or the exit question is up:
 // the viewer ends with 0 and the next one shows its window.
@@ -39,10 +30,10 @@ TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
         if (c.brokenLog) writeFileBytes(log, "", 0);
         ChildProcess viewer;
         ASSERT_TRUE(viewer.start(productExePath(), c.arguments));
-        HWND prompt = waitFor("#32770", NULL);
+        HWND prompt = waitForWindow("#32770", NULL);
         for (WPARAM answer : c.answers) {
             ::PostMessageA(prompt, WM_COMMAND, answer, 0);
-            prompt = waitFor("#32770", NULL, prompt);
+            prompt = waitForWindow("#32770", NULL, prompt);
         }
         ASSERT_TRUE(prompt);
         ::PostMessageA(::FindWindowA(kMainClassName, kMainTitle), WM_CLOSE, 0, 0);
@@ -53,7 +44,7 @@ TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
         ::DeleteFileA(log.c_str());
         ChildProcess next;
         ASSERT_TRUE(next.start(productExePath(), ""));
-        ::PostMessageA(waitFor(kMainClassName, kMainTitle), WM_CLOSE, 0, 0);
+        ::PostMessageA(waitForWindow(kMainClassName, kMainTitle), WM_CLOSE, 0, 0);
         EXPECT_TRUE(next.wait(10000)) << "the next viewer showed no window";
     }
 }
@@ -66,7 +57,7 @@ TEST(PromptLoop, SecondViewerHandsOverToTheFirst) {
     settings.set("LogName", dir.file("KQVTPRT2.LOG"));
     ChildProcess first;
     ASSERT_TRUE(first.start(productExePath(), ""));
-    HWND viewer = waitFor(kMainClassName, kMainTitle);
+    HWND viewer = waitForWindow(kMainClassName, kMainTitle);
     ASSERT_TRUE(viewer);
     HostWindow other;
     ::ShowWindow(other.hwnd(), SW_SHOW);
@@ -80,11 +71,9 @@ TEST(PromptLoop, SecondViewerHandsOverToTheFirst) {
         EXPECT_EQ(0u, code);
     }
     EXPECT_EQ(viewer, ::GetForegroundWindow());
-    HWND box = waitFor("#32770", "Quillbridge2 印刷ログ");
+    HWND box = waitForWindow("#32770", "Quillbridge2 印刷ログ");
     ASSERT_TRUE(box);
-    char text[512] = "";
-    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    EXPECT_EQ(std::string(kWriteFailedFirstLine) + kNoPermissionLine + kGrantOrRenameLine, text);
+    EXPECT_EQ(std::string(kWriteFailedFirstLine) + kNoPermissionLine + kGrantOrRenameLine, dialogItemText(box, 0xFFFF));
     EXPECT_FALSE(first.wait(0));
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     ::PostMessageA(viewer, WM_CLOSE, 0, 0);
