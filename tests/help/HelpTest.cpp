@@ -12,7 +12,7 @@
 #include "resources/AboutDialogIds.h"
 #include "services/VersionStrings.h"
 #include "store/PrintLogStore.h"
-#include "tests/support/BoxAnswerer.h"
+#include "tests/support/TestGuard.h"
 #include "tests/support/DialogScript.h"
 #include "tests/support/TestEnvironment.h"
 #include "viewer/FindDialog.h"

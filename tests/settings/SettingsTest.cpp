@@ -14,7 +14,7 @@
 #include "settings/SettingsTexts.h"
 #include "store/LogFormat.h"
 #include "store/PrintLogStore.h"
-#include "tests/support/BoxAnswerer.h"
+#include "tests/support/TestGuard.h"
 #include "tests/support/CreateFileHook.h"
 #include "tests/support/DiagCapture.h"
 #include "tests/support/DialogScript.h"

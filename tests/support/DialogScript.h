@@ -11,37 +11,44 @@
 
 typedef std::function<void(HWND)> DialogStep;
 
-// Runs the steps from a timer inside the dialog's own modal loop; ends a hung dialog with -2.
+// Runs the steps from a timer, one a tick, on the dialog that `find` returns once it shows.
+// A step's own message boxes run nested loops: no step starts inside them.
+class DialogScript {
+public:
+    DialogScript(std::function<HWND()> find, std::vector<DialogStep> steps)
+        : find_(std::move(find)), steps_(std::move(steps)), timer_(::SetTimer(NULL, 0, 10, &tick)) {
+        running_ = this;
+    }
+    ~DialogScript() {
+        ::KillTimer(NULL, timer_);
+        running_ = nullptr;
+    }
+    DialogScript(const DialogScript&) = delete;
+    DialogScript& operator=(const DialogScript&) = delete;
+    size_t done() const { return next_; }
+
+private:
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        DialogScript* s = running_;
+        HWND dialog = s && !s->busy_ && s->next_ < s->steps_.size() ? s->find_() : NULL;
+        if (!dialog || !::IsWindowVisible(dialog)) return;
+        s->busy_ = true;
+        s->steps_[s->next_++](dialog);
+        s->busy_ = false;
+    }
+    static inline DialogScript* running_ = nullptr;
+    std::function<HWND()> find_;
+    std::vector<DialogStep> steps_;
+    size_t next_ = 0;
+    bool busy_ = false;
+    UINT_PTR timer_;
+};
+
+// Shows the dialog modally with the steps run inside its own loop.
 template <class Dialog>
 INT_PTR showScripted(Dialog& dialog, HWND parent, std::vector<DialogStep> steps) {
-    struct Script {
-        const WindowBase* dialog;
-        std::vector<DialogStep> steps;
-        size_t next;
-        DWORD started;
-        bool busy;  // a step's own message boxes run nested loops: no step starts in them
-        static Script& running() {
-            static Script script;
-            return script;
-        }
-        static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-            Script& s = running();
-            HWND hwnd = s.dialog ? s.dialog->hwnd() : NULL;
-            if (hwnd && ::GetTickCount() - s.started > 30000)
-                ::EndDialog(hwnd, -2);
-            else if (hwnd && !s.busy && s.next < s.steps.size()) {
-                s.busy = true;
-                s.steps[s.next++](hwnd);
-                s.busy = false;
-            }
-        }
-    };
-    Script::running() = {&dialog, steps, 0, ::GetTickCount(), false};
-    const UINT_PTR timer = ::SetTimer(NULL, 0, 10, &Script::tick);
-    const INT_PTR result = dialog.show(parent);
-    ::KillTimer(NULL, timer);
-    Script::running().dialog = nullptr;
-    return result;
+    DialogScript script([&dialog] { return dialog.hwnd(); }, std::move(steps));
+    return dialog.show(parent);
 }
 
 inline void clickButton(HWND dialog, int id) {

@@ -8,11 +8,14 @@
 #include <map>
 #include <vector>
 
+#include "tests/support/WindowTestSupport.h"
+
 namespace {
 
 constexpr DWORD kGraceMs = 5000;
+constexpr DWORD kRoundMs = 50;
 CRITICAL_SECTION g_lock;
-std::vector<const ExpectedDialogs*> g_expected;
+std::vector<BoxAnswerer*> g_answerers;
 std::string g_reports;
 
 struct Locked {
@@ -33,29 +36,31 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-// Closes what outlived the grace time: Cancel, No, OK, then WM_CLOSE, one a round.
+// Hands each dialog to the answerers after one round (it finishes its own initialisation
+// first) and closes what none took within the grace time: Cancel, No, OK, then WM_CLOSE.
 DWORD WINAPI watch(void*) {
     std::map<HWND, Candidate> seen;
-    for (;; ::Sleep(250)) {
+    for (;; ::Sleep(kRoundMs)) {
         std::vector<HWND> dialogs;
         ::EnumWindows(collect, reinterpret_cast<LPARAM>(&dialogs));
         for (auto it = seen.begin(); it != seen.end();)
             it = std::count(dialogs.begin(), dialogs.end(), it->first) ? std::next(it) : seen.erase(it);
         for (HWND dialog : dialogs) {
+            Candidate& c = seen.emplace(dialog, Candidate{::GetTickCount(), 0}).first->second;
+            const DWORD age = ::GetTickCount() - c.since;
+            if (age < kRoundMs) continue;
+            // Read outside the lock: the texts come from the dialog's own thread.
             char caption[256] = "", text[1024] = "";
             ::GetWindowTextA(dialog, caption, sizeof caption);
+            ::GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
             {
                 Locked lock;
-                if (std::any_of(g_expected.begin(), g_expected.end(),
-                                [&](const ExpectedDialogs* e) { return e->covers(caption); }))
+                if (std::any_of(g_answerers.begin(), g_answerers.end(),
+                                [&](BoxAnswerer* a) { return a->answer(dialog, caption, text); }))
                     continue;
-            }
-            Candidate& c = seen.emplace(dialog, Candidate{::GetTickCount(), 0}).first->second;
-            if (::GetTickCount() - c.since < kGraceMs) continue;
-            if (c.tries == 0) {
-                ::GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
-                Locked lock;
-                g_reports += std::string("unexpected dialog \"") + caption + "\" closed: " + text + "\n";
+                if (age < kGraceMs) continue;
+                if (c.tries == 0)
+                    g_reports += std::string("unexpected dialog \"") + caption + "\" closed: " + text + "\n";
             }
             static const WPARAM answers[] = {IDCANCEL, IDNO, IDOK};
             if (c.tries < 3)
@@ -88,14 +93,59 @@ class WatchdogListener : public ::testing::EmptyTestEventListener {
 
 }  // namespace
 
-ExpectedDialogs::ExpectedDialogs(const char* caption) : caption_(caption ? caption : ""), any_(!caption) {
+BoxAnswerer::BoxAnswerer(const char* caption, int button, int times)
+    : BoxAnswerer(caption, std::vector<int>(size_t(times), button)) {}
+
+BoxAnswerer::BoxAnswerer(const std::vector<int>& buttons) : BoxAnswerer(nullptr, buttons) {}
+
+BoxAnswerer::BoxAnswerer(const char* caption, const std::vector<int>& buttons)
+    : caption_(caption ? caption : ""), anyCaption_(caption == nullptr), buttons_(buttons) {
     Locked lock;
-    g_expected.push_back(this);
+    g_answerers.push_back(this);
 }
 
-ExpectedDialogs::~ExpectedDialogs() {
+BoxAnswerer::~BoxAnswerer() {
     Locked lock;
-    g_expected.erase(std::find(g_expected.begin(), g_expected.end(), this));
+    g_answerers.erase(std::find(g_answerers.begin(), g_answerers.end(), this));
+}
+
+bool BoxAnswerer::wait(DWORD timeoutMs) {
+    // The boxes run in the caller's thread: keep its messages moving while waiting.
+    const DWORD start = ::GetTickCount();
+    for (;; ::Sleep(10)) {
+        if (answered() == int(buttons_.size())) return true;
+        if (::GetTickCount() - start >= timeoutMs) return false;
+        pumpMessages();
+    }
+}
+
+int BoxAnswerer::answered() const {
+    Locked lock;
+    return int(answered_.size());
+}
+
+std::vector<std::string> BoxAnswerer::texts() const {
+    Locked lock;
+    return texts_;
+}
+
+std::vector<std::string> BoxAnswerer::titles() const {
+    Locked lock;
+    return titles_;
+}
+
+bool BoxAnswerer::answer(HWND dialog, const std::string& title, const std::string& text) {
+    if (std::count(answered_.begin(), answered_.end(), dialog)) return true;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(dialog, &pid);
+    if (pid != ::GetCurrentProcessId() || answered_.size() == buttons_.size() || (!anyCaption_ && title != caption_))
+        return false;
+    texts_.push_back(text);
+    titles_.push_back(title);
+    const int id = buttons_[answered_.size()];
+    answered_.push_back(dialog);
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(::GetDlgItem(dialog, id)));
+    return true;
 }
 
 std::string takeWatchdogReports() {
