@@ -55,11 +55,7 @@ protected:
         TearDown();
     }
     void TearDown() override {
-        for (const std::string& dir : {kInstallDir, kMenuDir, kDataDir}) {
-            const std::string from = dir + '\0';
-            SHFILEOPSTRUCTA op = {NULL, FO_DELETE, from.c_str(), NULL, FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT};
-            ::SHFileOperationA(&op);
-        }
+        for (const std::string& dir : {kInstallDir, kMenuDir, kDataDir}) removeTree(dir);
         ::RemoveDirectoryA(folder(CSIDL_PROGRAM_FILES, "\\Norvale").c_str());
         ::RemoveDirectoryA(folder(CSIDL_COMMON_APPDATA, "\\Norvale").c_str());
         for (const char* key : {kAppPaths, kUninstall, "SOFTWARE\\Norvale"})

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <aclapi.h>
 #include <commctrl.h>
 
 #include <cstring>
@@ -24,23 +23,6 @@
 #include "tests/support/TestEnvironment.h"
 
 namespace {
-
-// The access that the Everyone entries of a file's DACL allow.
-ACCESS_MASK everyoneAccess(const std::string& path) {
-    SID everyone = {SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
-    PACL acl = NULL;
-    PSECURITY_DESCRIPTOR sd = NULL;
-    ACCESS_MASK mask = 0;
-    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, &acl, NULL,
-                                &sd) != ERROR_SUCCESS)
-        return 0;
-    ACCESS_ALLOWED_ACE* ace = NULL;
-    for (WORD i = 0; acl && i < acl->AceCount && ::GetAce(acl, i, reinterpret_cast<void**>(&ace)); ++i)
-        if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&ace->SidStart, &everyone))
-            mask |= ace->Mask;
-    ::LocalFree(sd);
-    return mask;
-}
 
 const char kPrtLog[] = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog";
 const std::string kIni = ScopedSettingsFile::path();

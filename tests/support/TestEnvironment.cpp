@@ -1,5 +1,6 @@
 #include "tests/support/TestEnvironment.h"
 
+#include <aclapi.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -17,7 +18,6 @@ std::string productExePath() {
     return parent + "KQVTLGVW.exe";
 }
 
-namespace {
 void removeTree(const std::string& path) {
     const std::string from = path + '\0';  // a list of names, ended by a second NUL
     SHFILEOPSTRUCTA operation = {};
@@ -26,7 +26,6 @@ void removeTree(const std::string& path) {
     operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     ::SHFileOperationA(&operation);
 }
-}  // namespace
 
 TempDir::TempDir() {
     static LONG counter = 0;
@@ -69,6 +68,23 @@ DWORD fileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
     return data.nFileSizeLow;
+}
+
+// The access that the Everyone entries of a file's DACL allow.
+ACCESS_MASK everyoneAccess(const std::string& path) {
+    SID everyone = {SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
+    PACL acl = NULL;
+    PSECURITY_DESCRIPTOR sd = NULL;
+    ACCESS_MASK mask = 0;
+    if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, &acl, NULL,
+                                &sd) != ERROR_SUCCESS)
+        return 0;
+    ACCESS_ALLOWED_ACE* ace = NULL;
+    for (WORD i = 0; acl && i < acl->AceCount && ::GetAce(acl, i, reinterpret_cast<void**>(&ace)); ++i)
+        if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && ::EqualSid(&ace->SidStart, &everyone))
+            mask |= ace->Mask;
+    ::LocalFree(sd);
+    return mask;
 }
 
 ChildProcess::~ChildProcess() { kill(); }

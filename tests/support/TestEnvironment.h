@@ -8,6 +8,8 @@
 std::string testBinaryDir();
 // The product executable of the same build.
 std::string productExePath();
+// Deletes a folder with everything in it (no error when it is missing).
+void removeTree(const std::string& path);
 // A fresh, empty folder for one test; removed again by the TempDir destructor.
 class TempDir {
 public:
@@ -27,6 +29,8 @@ std::vector<unsigned char> readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const void* data, size_t size);
 bool fileExists(const std::string& path);
 DWORD fileSize(const std::string& path);
+// The access that the Everyone entries of a file's DACL allow.
+ACCESS_MASK everyoneAccess(const std::string& path);
 
 // A second process, started with CreateProcessA; killed at destruction if it still runs.
 class ChildProcess {
