@@ -67,6 +67,7 @@ private:
 
 TEST(MessageMap, RoutesByItsTablesAndRunsUpdatesInTableOrder) {
     HostWindow owner;
+    MessageSpy changes(owner.hwnd());
     RoutedDialog d;
     const MessageMap::HandlerRow inits[] = {{IDC_NAME_LABEL, &RoutedDialog::init}, {IDOK, &RoutedDialog::init}};
     const MessageMap::HandlerRow updates[] = {{IDC_PATH_EDIT, &RoutedDialog::writeEdit},
@@ -148,8 +149,8 @@ TEST(MessageMap, RoutesByItsTablesAndRunsUpdatesInTableOrder) {
     d.send(WM_NOTIFY, 8, reinterpret_cast<LPARAM>(&header));
     d.send(WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED));
     EXPECT_EQ(Calls({"other 1004", "update 1004"}), d.send(WM_HSCROLL, SB_LINEDOWN, reinterpret_cast<LPARAM>(scroll)));
-    ASSERT_EQ(2u, owner.received(PSM_CHANGED).size());
-    EXPECT_EQ(reinterpret_cast<WPARAM>(d.hwnd()), owner.received(PSM_CHANGED)[0].wParam);
+    ASSERT_EQ(2u, changes.received(PSM_CHANGED).size());
+    EXPECT_EQ(reinterpret_cast<WPARAM>(d.hwnd()), changes.received(PSM_CHANGED)[0].wParam);
     EXPECT_TRUE(d.send(WM_HSCROLL, SB_LINEDOWN, 0).empty());
     // Context menus run no updates; the dialog itself has no control ID (not its menu).
     EXPECT_TRUE(d.send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(scroll), kFarPoint).empty());

@@ -6,13 +6,6 @@
 
 namespace {
 const char* const kSpyProperty = "KQVT_TEST_SPY";
-
-std::vector<LoggedMessage> select(const std::vector<LoggedMessage>& log, UINT message) {
-    std::vector<LoggedMessage> out;
-    for (const LoggedMessage& m : log)
-        if (m.message == message) out.push_back(m);
-    return out;
-}
 }  // namespace
 
 HINSTANCE testInstance() { return ::GetModuleHandleA(nullptr); }
@@ -60,13 +53,6 @@ HostWindow::~HostWindow() {
     if (hwnd() != NULL) ::DestroyWindow(hwnd());
 }
 
-LRESULT HostWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    log_.push_back(LoggedMessage{message, wParam, lParam});
-    return ::DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-std::vector<LoggedMessage> HostWindow::received(UINT message) const { return select(log_, message); }
-
 MessageSpy::MessageSpy(HWND hwnd) : hwnd_(hwnd), original_(nullptr) {
     ::SetPropA(hwnd, kSpyProperty, static_cast<HANDLE>(this));
     original_ = reinterpret_cast<WNDPROC>(
@@ -80,7 +66,12 @@ MessageSpy::~MessageSpy() {
     }
 }
 
-std::vector<LoggedMessage> MessageSpy::received(UINT message) const { return select(log_, message); }
+std::vector<LoggedMessage> MessageSpy::received(UINT message) const {
+    std::vector<LoggedMessage> out;
+    for (const LoggedMessage& m : log_)
+        if (m.message == message) out.push_back(m);
+    return out;
+}
 
 LRESULT CALLBACK MessageSpy::spyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     MessageSpy* spy = static_cast<MessageSpy*>(::GetPropA(hwnd, kSpyProperty));

@@ -26,19 +26,11 @@ struct LoggedMessage {
 };
 
 // A hidden top-level window of a class of its own, used as parent or owner in window tests.
-// It records every message its object receives and otherwise behaves as DefWindowProcA.
 class HostWindow : public RegisteredWindow {
 public:
     HostWindow();
     // Destroys the window (and its children), so that the class can be unregistered.
     ~HostWindow() override;
-    LRESULT windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
-    // The messages received with this number, oldest first.
-    std::vector<LoggedMessage> received(UINT message) const;
-    void clearLog() { log_.clear(); }
-
-private:
-    std::vector<LoggedMessage> log_;
 };
 
 // Records the messages sent or posted to an existing window (a control) by subclassing it
@@ -49,6 +41,7 @@ public:
     ~MessageSpy();
     MessageSpy(const MessageSpy&) = delete;
     MessageSpy& operator=(const MessageSpy&) = delete;
+    // The messages received with this number, oldest first.
     std::vector<LoggedMessage> received(UINT message) const;
 
 private:

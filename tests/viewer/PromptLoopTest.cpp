@@ -11,8 +11,6 @@
 #include "tests/support/WindowTestSupport.h"
 #include "viewer/ViewerTexts.h"
 
-// A shown top-level window of this class (and title) other than `skip`; null after 20 s.
-
 // WM_CLOSE from another process while a warning, the settings or the exit question is up:
 // the viewer ends with 0 and the next one shows its window.
 TEST(PromptLoop, WindowClosedFromOutsideEndsTheViewer) {
