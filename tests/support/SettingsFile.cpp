@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "tests/support/TestEnvironment.h"
-
 std::string ScopedSettingsFile::path() {
     char folder[MAX_PATH] = "";
     ::SHGetSpecialFolderPathA(NULL, folder, CSIDL_COMMON_APPDATA, TRUE);
@@ -15,19 +13,9 @@ std::string ScopedSettingsFile::path() {
     return base + "\\KQVTLGVW.ini";
 }
 
-ScopedSettingsFile::ScopedSettingsFile() {
-    existed_ = fileExists(path());
-    if (existed_) {
-        std::vector<unsigned char> bytes = readFileBytes(path());
-        saved_.assign(bytes.begin(), bytes.end());
-    }
-    remove();
-}
+ScopedSettingsFile::ScopedSettingsFile() { remove(); }
 
-ScopedSettingsFile::~ScopedSettingsFile() {
-    remove();
-    if (existed_) writeFileBytes(path(), saved_.data(), saved_.size());
-}
+ScopedSettingsFile::~ScopedSettingsFile() { remove(); }
 
 void ScopedSettingsFile::set(const char* key, const std::string& value) {
     ::WritePrivateProfileStringA("logviewer", key, value.c_str(), path().c_str());

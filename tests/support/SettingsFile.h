@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-// The settings file "KQVTLGVW.ini" in the common application data folder, replaced for
-// the length of a test and put back (or removed) afterwards.
+// The settings file "KQVTLGVW.ini" in the common application data folder, made by the test
+// and removed afterwards (the tests own the settings file of their prefix).
 class ScopedSettingsFile {
 public:
     ScopedSettingsFile();
@@ -16,8 +16,4 @@ public:
     std::string get(const char* key) const;
     // No settings file at all: the registry is the source.
     void remove();
-
-private:
-    std::string saved_;
-    bool existed_ = false;
 };
