@@ -64,13 +64,8 @@ bool writeFileBytes(const std::string& path, const void* data, size_t size) {
 
 bool fileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-DWORD fileSize(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-    return data.nFileSizeLow;
-}
+DWORD fileSize(const std::string& path) { return DWORD(readFileBytes(path).size()); }
 
-// The access that the Everyone entries of a file's DACL allow.
 ACCESS_MASK everyoneAccess(const std::string& path) {
     SID everyone = {SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
     PACL acl = NULL;
