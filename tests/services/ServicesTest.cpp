@@ -22,14 +22,14 @@ TEST(AccessRights, VersionCodesFromReportsAndFromWine) {
     const DWORD nine = VER_PLATFORM_WIN32_WINDOWS, nt = VER_PLATFORM_WIN32_NT, size = sizeof(OSVERSIONINFOA);
     // Size, major, minor, build and platform as GetVersionEx reports them.
     const std::pair<OSVERSIONINFOA, OsVersionCode> cases[] = {
-        {{size, 4, 0, 0x04090000, nine}, OSVER_95},  // the minor byte sits in the build number
-        {{size, 4, 10, 0x040A08AE, nine}, OSVER_98},
-        {{size, 4, 89, 0x04590000, nine}, OSVER_98},
-        {{size, 4, 90, 0x045A0BB8, nine}, OSVER_ME},
-        {{size, 4, 0, 1381, nt}, OSVER_NT4},
-        {{size, 5, 3, 0, nt}, OSVER_UNKNOWN},
-        {{size, 10, 0, 19045, nt}, OSVER_UNKNOWN},
-        {{size, 3, 10, 0, VER_PLATFORM_WIN32s}, OSVER_UNKNOWN},
+        {{size, 4, 0, 0x04090000, nine, {}}, OSVER_95},  // the minor byte sits in the build number
+        {{size, 4, 10, 0x040A08AE, nine, {}}, OSVER_98},
+        {{size, 4, 89, 0x04590000, nine, {}}, OSVER_98},
+        {{size, 4, 90, 0x045A0BB8, nine, {}}, OSVER_ME},
+        {{size, 4, 0, 1381, nt, {}}, OSVER_NT4},
+        {{size, 5, 3, 0, nt, {}}, OSVER_UNKNOWN},
+        {{size, 10, 0, 19045, nt, {}}, OSVER_UNKNOWN},
+        {{size, 3, 10, 0, VER_PLATFORM_WIN32s, {}}, OSVER_UNKNOWN},
     };
     for (const auto& [info, expected] : cases)
         EXPECT_EQ(expected, classifyOsVersion(info)) << info.dwMajorVersion << "." << info.dwMinorVersion;
