@@ -9,6 +9,12 @@
 #include "services/ScopedHandle.h"
 #include "store/LogFormat.h"
 
+namespace {
+// No log grows this large (its offsets are signed 32-bit); a larger file is never read
+// whole, and the spare room added to a read block cannot wrap the size.
+constexpr DWORD kLargestReadable = 0x7FFFFFFF;
+}  // namespace
+
 FileAccessor::FileAccessor(const char* name) { setName(name, FILE_SHARE_READ); }
 
 void FileAccessor::keepError() { lastError_ = ::GetLastError(); }
@@ -102,8 +108,14 @@ const uint8_t* FileAccessor::readAll(DWORD offset, DWORD share) {
     {
         ScopedHandle file(openForReading(hasName() ? name() : NULL, share));
         if (!file.valid()) return nullptr;
-        const DWORD size = ::GetFileSize(file.get(), NULL);
-        if (size == INVALID_FILE_SIZE) {
+        DWORD high = 0;
+        const DWORD size = ::GetFileSize(file.get(), &high);
+        if (size == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) {
+            keepError();
+            return nullptr;
+        }
+        if (high || size > kLargestReadable) {
+            ::SetLastError(ERROR_FILE_TOO_LARGE);
             keepError();
             return nullptr;
         }

@@ -100,4 +100,17 @@ TEST(Load, FailuresTellTheWindowWhatToDo) {
         EXPECT_EQ(*c.line == 0, diag.text().empty()) << diag.text();
         EXPECT_NE(std::string::npos, diag.text().find(c.line)) << diag.text();
     }
+    // A file far larger than any log (sparse here) is refused before a byte is read.
+    {
+        ScopedHandle big(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(big.get(), good.data(), DWORD(good.size()), &written, NULL));
+        LONG high = 0;
+        ASSERT_NE(INVALID_SET_FILE_POINTER, ::SetFilePointer(big.get(), LONG(0xF8000000), &high, FILE_BEGIN));
+        ASSERT_TRUE(::SetEndOfFile(big.get()));
+    }
+    PrintLogStore store(path.c_str(), 500);
+    diag.clear();
+    EXPECT_EQ(kLoadBroken, store.load());
+    EXPECT_NE(std::string::npos, diag.text().find("File is not Opened.  Errcode=223\r\n")) << diag.text();
 }
