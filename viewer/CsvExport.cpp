@@ -5,10 +5,37 @@
 #include "presentation/LogRecordView.h"
 #include "services/FileReplacement.h"
 #include "services/ScopedHandle.h"
+#include "settings/LogSettings.h"
 #include "store/LogFormat.h"
 #include "viewer/ViewerTexts.h"
 
 namespace {
+
+bool sameFilePath(const char* a, const char* b) {
+    char fullA[MAX_PATH], fullB[MAX_PATH];
+    const DWORD lengthA = ::GetFullPathNameA(a, MAX_PATH, fullA, NULL);
+    const DWORD lengthB = ::GetFullPathNameA(b, MAX_PATH, fullB, NULL);
+    return lengthA && lengthA < MAX_PATH && lengthB && lengthB < MAX_PATH && ::lstrcmpiA(fullA, fullB) == 0;
+}
+
+// The target must not be the log the intake writes to: by its name (while it is missing no
+// signature guards it), by its signature, or because it cannot be looked at (a writer
+// holds the log without sharing).
+DWORD checkCsvTarget(const char* path) {
+    LogSettings settings;
+    settings.load();
+    if (sameFilePath(path, settings.logName.c_str())) return ERROR_FILE_EXISTS;
+    ScopedHandle target(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!target.valid()) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;
+    }
+    char head[sizeof kLogSignature] = {};
+    DWORD got = 0;
+    return ::ReadFile(target.get(), head, sizeof head, &got, NULL) && hasLogSignature(head, got) ? ERROR_FILE_EXISTS
+                                                                                                 : 0;
+}
 
 bool isNumericColumn(int column) {
     return column == kColumnMonoPages || column == kColumnColourPages || column == kColumnSheets ||
@@ -76,15 +103,8 @@ bool buildTotalsCsv(const PrintTotals& totals, int grouping, CsvText& out) {
 
 DWORD writeCsvFile(const char* path, const CsvText& csv) {
     if (csv.failed()) return ERROR_NOT_ENOUGH_MEMORY;
-    if (path != nullptr) {
-        ScopedHandle target(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-        char head[sizeof kLogSignature] = {};
-        DWORD got = 0;
-        if (target.valid() && ::ReadFile(target.get(), head, sizeof head, &got, NULL) && hasLogSignature(head, got))
-            return ERROR_FILE_EXISTS;
-    }
-    return replaceFileContents(path, csv.data(), csv.size());
+    const DWORD refused = path != nullptr ? checkCsvTarget(path) : 0;
+    return refused != 0 ? refused : replaceFileContents(path, csv.data(), csv.size());
 }
 
 void formatCsvFileName(const char* format, char* out, size_t size) {

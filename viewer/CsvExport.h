@@ -22,7 +22,9 @@ const char* totalsHeader(int grouping, int column);
 bool buildTotalsCsv(const PrintTotals& totals, int grouping, CsvText& out);
 
 // Writes the CSV to `path` through a temporary file beside it (replaceFileContents), but
-// never over a print log file, which the CSV would destroy: ERROR_FILE_EXISTS then.
+// never over a print log file, which the CSV would destroy: ERROR_FILE_EXISTS for the
+// settings' log (even while it is missing) or a file with the log signature, and the
+// system's error for a target that cannot be read to check.
 DWORD writeCsvFile(const char* path, const CsvText& csv);
 
 // Today's file name from a format with year, month and day.

@@ -69,8 +69,10 @@ TEST_F(Export, WritesTheListedRecordsAndLeavesTheLogAsItWas) {
 TEST_F(Export, FailuresExitWithTheirKindAndLeaveNoPartialFile) {
     struct Case { const char* name; std::string logName, target; bool hold; DWORD exitCode; } cases[] = {
         {"missing target folder", log_, dir_.file("none\\out.csv"), false, 6},
-        {"target held open", log_, target_, true, 3},
+        {"target held open", log_, target_, true, 5},
         {"target is the print log", log_, log_, false, 3},
+        {"target is the missing print log", dir_.file("gone.log"), dir_.file("gone.log"), false, 3},
+        {"target is a copy of a print log", log_, dir_.file("copy.log"), false, 3},
         {"not a print log", dir_.file("other.bin"), target_, false, 4},
         {"no target", log_, "", false, 2},
         {"missing log", dir_.file("none.log"), dir_.file("empty.csv"), false, 0},
@@ -78,6 +80,7 @@ TEST_F(Export, FailuresExitWithTheirKindAndLeaveNoPartialFile) {
     ASSERT_TRUE(writeFileBytes(dir_.file("other.bin"), "MZ\x90\0\3\0\0\0", 8));
     ASSERT_TRUE(writeFileBytes(target_, "old", 3));
     const Bytes log = readFileBytes(log_);
+    ASSERT_TRUE(writeFileBytes(dir_.file("copy.log"), log.data(), log.size()));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DiagCapture diag;
