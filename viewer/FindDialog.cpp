@@ -36,7 +36,8 @@ UINT FindDialog::initText(HWND hwnd, UINT controlId) {
 }
 
 void FindDialog::search(HWND hwnd, bool forward) {
-    char text[kTextLimit + 1] = "";
+    // The limit counts characters (Wine's edit control keeps Unicode): two bytes each.
+    char text[2 * kTextLimit + 1] = "";
     ::GetDlgItemTextA(hwnd, IDC_FIND_TEXT, text, sizeof text);
     if (text[0] == '\0') return;
     lastText_.assign(text);

@@ -96,6 +96,8 @@ bool PrintLogWindow::findInList(const char* text, bool forward) {
         return false;
     }
     listView_.selectItem(row);
+    // Within a command the list's LVN_ITEMCHANGED is not routed: do here what it would do.
+    onItemChanged(hwnd_, 0, nullptr);
     ::SendMessageA(listView_.hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     // A message of an earlier search gives way to the row count again.
     updateStatus(hwnd_, kStatusBarId);

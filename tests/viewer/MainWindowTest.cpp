@@ -11,6 +11,7 @@
 #include "framework/PrivateMessages.h"
 #include "resources/LogInfoDialogIds.h"
 #include "resources/MenuIds.h"
+#include "resources/ReportDialogIds.h"
 #include "services/AccessRights.h"
 #include "services/ScopedHandle.h"
 #include "store/LogLock.h"
@@ -400,6 +401,16 @@ TEST_F(MainWindow, FindMatchesWholeCharactersAndGoesRoundOnce) {
         SCOPED_TRACE(c.needle);
         EXPECT_EQ(c.expected, findListRow(app_->listView(), 9, c.needle, c.from, c.forward));
     }
+    // Found through the dialog, the row is selected and can be shown.
+    EXPECT_TRUE(greyed(IDM_SHOW_LOG_INFO));
+    DialogScript script([] { return ::FindWindowA(NULL, "Quillbridge2 印刷ログ 検索"); }, {[](HWND dialog) {
+        ::SetDlgItemTextA(dialog, IDC_FIND_TEXT, "report");
+        clickButton(dialog, IDC_FIND_NEXT);
+        clickButton(dialog, IDCANCEL);
+    }});
+    ::SendMessageA(hwnd_, WM_COMMAND, IDM_FIND, 0);
+    EXPECT_EQ(1, app_->listView().selectedIndex());
+    EXPECT_FALSE(greyed(IDM_SHOW_LOG_INFO));
 }
 
 // Closed records and the job ID column show only with "AllView". Per-user state under HKCU
