@@ -1,6 +1,7 @@
 #include "store/PrintLogStore.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -16,6 +17,21 @@
 #include "store/StoreTexts.h"
 
 namespace {
+
+// A backup already there is the only copy of an earlier broken log: it moves to the first
+// free number after 01 instead of being replaced. False when it cannot be kept.
+bool keepEarlierBackup(const ByteString& backup, size_t nameAt) {
+    if (::GetFileAttributesA(backup.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    for (int number = 2; number <= 99; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, kOlderBackupFormat, number);
+        ByteString older;
+        if (!older.assign(backup.c_str(), nameAt) || !older.append(name)) return false;
+        if (::MoveFileA(backup.c_str(), older.c_str())) return true;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
 
 constexpr DWORD kLogRetryLimitMs = 3000;
 constexpr DWORD kLogRetryStepMs = 100;
@@ -249,7 +265,7 @@ void PrintLogStore::utyMakeLogData(int noticeKind, DWORD maxKb) {
             // A log that already carries the backup's name stays as it is: copying it
             // onto itself would lose the only copy.
             if (ready && ::lstrcmpiA(backup.c_str(), path) == 0) ready = false;
-            if (ready) ready = ::CopyFileA(path, backup.c_str(), FALSE) != 0;
+            if (ready) ready = keepEarlierBackup(backup, nameAt) && ::CopyFileA(path, backup.c_str(), TRUE) != 0;
             if (ready) initialise();
         }
         if (ready) {

@@ -10,6 +10,8 @@ constexpr const char* kNoticeMessageSwitched =
 
 constexpr const char* kLogFileDefaultName = "KQVTPRT2.LOG";
 constexpr const char* kLogBackupName = "KqvtPrtLog2#01.bak";
+// Earlier backups, numbered from 02 (see keepEarlierBackup).
+constexpr const char* kOlderBackupFormat = "KqvtPrtLog2#%02d.bak";
 
 // Where the printing side leaves pending records, one binary value each.
 constexpr const char* kPendingRecordKey = "SOFTWARE\\Norvale\\Quillbridge2\\PrtLog\\Log";

@@ -113,10 +113,15 @@ TEST_F(Intake, BrokenLogIsKeptAsBackupAndReplaced) {
         const uint32_t secondSize = own ? 200 * 1024 - 60 : 100;
         std::memcpy(broken.data() + 64 + record_.size(), &secondSize, 4);
         ASSERT_TRUE(writeLog(dir_.file(name), broken));
+        // Earlier backups are kept: 01 moves to the first free number.
+        ASSERT_TRUE(own || (writeFileBytes(dir_.file(kLogBackupName), "earlier", 7) &&
+                            writeFileBytes(dir_.file("KqvtPrtLog2#02.bak"), "taken", 5)));
         EXPECT_EQ(-1, run(dir_.file(name), 200, record_));
         EXPECT_EQ(own, hasLine("Error from utyMakeLogData. Kind = 2\r\n")) << diag_.text();
         EXPECT_EQ(broken, readFileBytes(dir_.file(kLogBackupName)));
         if (own) continue;
+        EXPECT_EQ("taken", readText(dir_.file("KqvtPrtLog2#02.bak")));
+        EXPECT_EQ("earlier", readText(dir_.file("KqvtPrtLog2#03.bak")));
         const Bytes fresh = readFileBytes(dir_.file(name));
         ASSERT_EQ(64u + 224u, fresh.size());
         expectHeader(fresh, 200 * 1024, 200 * 1024, 64);
