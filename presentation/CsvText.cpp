@@ -1,6 +1,10 @@
 #include "presentation/CsvText.h"
 
+#include <windows.h>
+
 #include <cstring>
+
+#include "services/ByteString.h"
 
 namespace {
 
@@ -53,12 +57,15 @@ void CsvText::startField() {
 void CsvText::addText(const char* text) {
     startField();
     if (text == nullptr || *text == '\0') return;
+    // A lead byte cut from its trail byte would take the delimiter after it: it stays out.
+    const char* end = text;
+    while (*end && !(::IsDBCSLeadByte(BYTE(*end)) && end[1] == '\0')) end += characterLength(end);
     const bool quoted = needsQuotes(text);
     if (quoted) put("\"", 1);
     if (needsFormulaGuard(*text)) put("'", 1);
-    for (const char* p = text; *p;) {
-        const char* quote = std::strchr(p, '"');
-        size_t run = quote != nullptr ? size_t(quote - p) + 1 : std::strlen(p);
+    for (const char* p = text; p < end;) {
+        const char* quote = static_cast<const char*>(std::memchr(p, '"', size_t(end - p)));
+        size_t run = quote != nullptr ? size_t(quote - p) + 1 : size_t(end - p);
         put(p, run);
         if (quote != nullptr) put("\"", 1);
         p += run;

@@ -21,6 +21,7 @@ TEST(CsvText, FieldsAreQuotedAndGuardedAsSpreadsheetsNeed) {
         {"\tx", false, "'\tx"},
         {"\rx", false, "\"'\rx\""},
         {"ポ|表,", false, "\"ポ|表,\""},  // trail bytes 0x7C and 0x5C pass as they are
+        {"報\x95", false, "報"},         // a lead byte without its trail byte stays out
         {" ", true, ""},
         {"-5", true, "-5"},
         {"=1+1", true, "'=1+1"},
