@@ -52,6 +52,8 @@ UINT PrintLogWindow::onTotals(HWND hwnd, UINT id) {
     if (dialog != nullptr && count >= 0 &&
         dialog->prepare(reinterpret_cast<LogRecordView* const*>(rows.data()), size_t(count)))
         dialog->show(hwnd);
+    else  // only memory can run out here
+        ::MessageBoxA(hwnd, kNoMemoryLine, kWarningCaptionText, MB_OK | MB_ICONHAND);
     delete dialog;
     setBusy(false);
     return 0;
